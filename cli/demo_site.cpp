@@ -1,0 +1,50 @@
+#include "cli/demo_site.h"
+
+#include "platform/site_profile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace veranth::cli {
+
+bool CreateDemoSite(const QString& dir, QString* error) {
+    const QString root = QFileInfo(dir).absoluteFilePath();
+    if (QFile::exists(platform::SiteProfilePath(root))) {
+        *error = QStringLiteral("%1 already holds a site profile; it was left as it is.").arg(platform::SiteProfilePath(root));
+        return false;
+    }
+    // Folder values are prefixes: the file's base name is appended directly, so each ends in '/'.
+    const QString data = root + QStringLiteral("/data/");
+    const QString local = root + QStringLiteral("/local/");
+    const QString license = root + QStringLiteral("/license/");
+    for (const QString& folder : {data, local, license}) {
+        if (!QDir().mkpath(folder)) {
+            *error = QStringLiteral("The folder %1 could not be created.").arg(folder);
+            return false;
+        }
+    }
+    const QString profile = QStringLiteral(
+                                "; Demo Corvane site created by veranth-cli demo-site.\n"
+                                "[Database Paths]\n"
+                                "Database Type=0\n"
+                                "DBExtension=\n"
+                                "Main=%1\n"
+                                "Local=%2\n"
+                                "Letters=\n"
+                                "CTP=\n"
+                                "License=%3\n"
+                                "\n"
+                                "[Customise]\n"
+                                "AllowConvertDBID=False\n")
+                                .arg(data, local, license);
+    QSaveFile file(root + QLatin1Char('/') + QLatin1String(platform::kSiteProfileName));
+    if (!file.open(QIODevice::WriteOnly) || file.write(profile.toUtf8()) < 0 || !file.commit()) {
+        *error = QStringLiteral("The site profile could not be written in %1: %2").arg(root, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace veranth::cli
