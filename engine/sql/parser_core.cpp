@@ -23,6 +23,7 @@ const Token& Parser::peek(size_t ahead) const {
 const Token& Parser::take() {
     const Token& token = tokens_[current_];
     if (token.kind != TokenKind::End && token.kind != TokenKind::Error) ++current_;
+    lastArea_ = area_;
     return token;
 }
 

@@ -61,6 +61,7 @@ private:
 
     // ---- expressions (parser_expression.cpp)
     ExpressionPtr expression();
+    ExpressionPtr keywordChain(Keyword keyword, BinaryOperator op, ExpressionPtr (Parser::*next)());
     ExpressionPtr impExpression();
     ExpressionPtr eqvExpression();
     ExpressionPtr xorExpression();
@@ -110,8 +111,10 @@ private:
     std::vector<ParameterDeclaration> parameterDeclarations();
     TypeSpecification typeSpecification();
     ColumnDefinition columnDefinition();
+    bool atTableConstraint() const;
     ConstraintDefinition tableConstraint();
-    std::optional<ConstraintDefinition> columnConstraint();
+    bool atColumnConstraint() const;
+    ConstraintDefinition columnConstraint();
     void constraintBody(ConstraintDefinition& constraint, bool withColumns);
     CreateTableStatement createTable();
     CreateIndexStatement createIndex(bool unique);
@@ -126,6 +129,7 @@ private:
     std::vector<Token> tokens_;
     size_t current_ = 0;
     SyntaxArea area_ = SyntaxArea::Statement;
+    SyntaxArea lastArea_ = SyntaxArea::Statement;  // where the last token taken was read
 };
 
 }  // namespace veranth::engine::sql
