@@ -224,7 +224,11 @@ TransformStatement Parser::transformStatement() {
     if (!at(Keyword::Select)) fail(QStringLiteral("SELECT"));
     transform.select = query();
     expect(Keyword::Pivot);
-    transform.pivot = expression();
+    {
+        // Read below comparisons, so that IN starts the column list instead of an In predicate.
+        AreaScope pivot(*this, SyntaxArea::Expression);
+        transform.pivot = concatenation();
+    }
     if (accept(Keyword::In)) {
         expect(TokenKind::LeftParen, "'(' after IN");
         {
