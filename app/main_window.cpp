@@ -1,31 +1,237 @@
 #include "app/main_window.h"
 
+#include "app/pwd_dialog.h"
+#include "app/settings.h"
+#include "app/status_bar_sink.h"
+#include "app/support_gate.h"
+#include "app/toolbar.h"
+#include "db/menu_tree.h"
+#include "db/session.h"
+#include "platform/paths.h"
+#include "platform/site_profile.h"
+#include "platform/support_password.h"
 #include "platform/widgets/form_helpers.h"
 
+#include <QActionGroup>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QProgressBar>
 #include <QStatusBar>
+#include <QToolBar>
 
 namespace veranth::app {
+namespace {
 
-FrmMDI::FrmMDI(QWidget* parent) : QMainWindow(parent), mdiArea_(new QMdiArea(this)) {
+QString Name(const db::MenuItemDef& def) { return QString::fromUtf8(def.name); }
+
+bool HasChildren(const QString& name) {
+    for (const db::MenuItemDef& def : db::MainMenuTree())
+        if (QLatin1String(def.parent) == name) return true;
+    return false;
+}
+
+const db::MenuItemDef* Definition(const QString& name) {
+    for (const db::MenuItemDef& def : db::MainMenuTree())
+        if (QLatin1String(def.name) == name) return &def;
+    return nullptr;
+}
+
+}  // namespace
+
+FrmMDI::FrmMDI(db::Session& session, StatusBarSink& status, QWidget* parent)
+    : QMainWindow(parent), session_(session), status_(status), mdiArea_(new QMdiArea(this)) {
     setObjectName(QStringLiteral("frmMDI"));
     setWindowTitle(QStringLiteral("Corvane - Veranth"));
     mdiArea_->setObjectName(QStringLiteral("mdiArea"));
     setCentralWidget(mdiArea_);
+    // Design placement, replaced by the stored one at load.
+    setGeometry(platform::TwipsToPixels(this, 4140), platform::TwipsToPixels(this, 3075), platform::TwipsToPixels(this, 9990),
+                platform::TwipsToPixels(this, 6780));
 
-    auto* bar = new QStatusBar(this);
-    bar->setObjectName(QStringLiteral("stsStatusBar"));
-    panel1_ = new QLabel(QStringLiteral("Ready"), bar);
-    panel2_ = new QLabel(bar);
-    bar->addWidget(panel1_, 1);
-    bar->addPermanentWidget(panel2_);
-    setStatusBar(bar);
-
-    // The window's first size before any stored placement exists: 9135 x 6900 twips.
-    resize(platform::TwipsToPixels(this, 9135), platform::TwipsToPixels(this, 6900));
+    BuildMenus();
+    BuildToolbar();
+    BuildStatusBar();
+    RegisterCommands();
+    session_.menus.SetObserver([this](const QString& name, const db::ItemState&) { ApplyState(name); });
+    for (const QString& name : actions_.keys()) ApplyState(name);
+    passwordWindow_ = [this] { return ShowPasswordWindow(); };
 }
 
-void FrmMDI::SetStatusText(int panel, const QString& text) { (panel == 2 ? panel2_ : panel1_)->setText(text); }
+void FrmMDI::BuildMenus() {
+    for (const db::MenuItemDef& def : db::MainMenuTree()) {
+        const QString name = Name(def);
+        const QString parent = QString::fromUtf8(def.parent);
+        if (parent == QLatin1String(db::kToolbarName)) continue;
+        QWidget* container = parent.isEmpty() ? static_cast<QWidget*>(menuBar()) : menus_.value(parent);
+        if (!container) continue;
+        QAction* action = nullptr;
+        if (HasChildren(name)) {
+            auto* menu = new QMenu(QString::fromUtf8(def.caption), container);
+            menu->setObjectName(name);
+            menus_.insert(name, menu);
+            action = menu->menuAction();
+            if (parent.isEmpty()) menuBar()->addMenu(menu);
+            else menus_.value(parent)->addMenu(menu);
+        } else {
+            action = new QAction(QString::fromUtf8(def.caption), container);
+            if (def.IsSeparator()) action->setSeparator(true);
+            container->addAction(action);
+            connect(action, &QAction::triggered, this, [this, name] { Dispatch(name); });
+        }
+        action->setObjectName(name);
+        actions_.insert(name, action);
+    }
+    connect(menus_.value(QStringLiteral("mnuWindow")), &QMenu::aboutToShow, this, &FrmMDI::FillWindowMenu);
+}
+
+void FrmMDI::BuildToolbar() {
+    toolbar_ = addToolBar(QStringLiteral("Toolbar"));
+    toolbar_->setObjectName(QLatin1String(db::kToolbarName));
+    toolbar_->setMovable(false);
+    toolbar_->setFixedHeight(platform::TwipsToPixels(this, 420));
+    auto* types = new QActionGroup(this);
+    auto* views = new QActionGroup(this);
+    for (const db::MenuItemDef& def : db::MainMenuTree()) {
+        if (QLatin1String(def.parent) != QLatin1String(db::kToolbarName)) continue;
+        const QString name = Name(def);
+        QAction* action = def.IsSeparator() ? toolbar_->addSeparator() : toolbar_->addAction(name);
+        action->setObjectName(name);
+        if (!def.IsSeparator()) {
+            action->setToolTip(QString::fromUtf8(def.caption));
+            connect(action, &QAction::triggered, this, [this, name] { Dispatch(name); });
+        }
+        actions_.insert(name, action);
+    }
+    for (const char* key : {"Table", "Dynaset", "Snapshot", "PassThrough"}) types->addAction(actions_.value(QLatin1String(key)));
+    for (const char* key : {"DataControl", "NoDataControl", "DBGrid"}) views->addAction(actions_.value(QLatin1String(key)));
+    for (QAction* action : types->actions() + views->actions()) action->setCheckable(true);
+}
+
+void FrmMDI::BuildStatusBar() {
+    auto* bar = new QStatusBar(this);
+    bar->setObjectName(QStringLiteral("stsStatusBar"));
+    auto* panel1 = new QLabel(bar);
+    panel1->setObjectName(QStringLiteral("stsPanel1"));
+    auto* panel2 = new QLabel(bar);
+    panel2->setObjectName(QStringLiteral("stsPanel2"));
+    auto* progress = new QProgressBar(bar);
+    progress->setObjectName(QStringLiteral("stsProgress"));
+    progress->setMaximumWidth(platform::TwipsToPixels(this, 2400));
+    bar->addWidget(panel1, 1);
+    bar->addPermanentWidget(progress);
+    bar->addPermanentWidget(panel2);
+    setStatusBar(bar);
+    status_.Attach(panel1, panel2, progress);
+}
+
+void FrmMDI::ApplyState(const QString& name) {
+    QAction* action = actions_.value(name);
+    if (!action || !session_.menus.Has(name)) return;
+    const db::ItemState& state = session_.menus.Item(name);
+    action->setVisible(state.visible);
+    action->setEnabled(state.enabled);
+    if (action->isCheckable()) action->setChecked(state.checked);
+    if (!action->isSeparator() && action->parent() != toolbar_) action->setText(state.caption);
+}
+
+void FrmMDI::RegisterCommands() {
+    commands_.insert(QStringLiteral("mnu_DU_Display"), [this] { RunSupportPasswordGate(session_, passwordWindow_); });
+    commands_.insert(QStringLiteral("mnuDBExit"), [this] { close(); });
+    commands_.insert(QStringLiteral("mnuDBNMDB2x"), [] {});
+    commands_.insert(QStringLiteral("mnu_ChangeDBID(1)"), [this] {
+        // Converting the database ID is offered only where the site asks for it, in exactly this case.
+        if (platform::ReadSiteSetting(QStringLiteral("Customise"), QStringLiteral("AllowConvertDBID")) != QLatin1String("True"))
+            return;
+        NotAvailable(QStringLiteral("mnu_ChangeDBID(1)"));
+    });
+    commands_.insert(QStringLiteral("mnuWTile"), [this] { mdiArea_->tileSubWindows(); });
+    commands_.insert(QStringLiteral("mnuWCascade"), [this] { mdiArea_->cascadeSubWindows(); });
+    commands_.insert(QStringLiteral("mnuWArrange"), [this] {
+        // Minimised children line up along the bottom of the area.
+        int x = 0;
+        for (QMdiSubWindow* child : mdiArea_->subWindowList()) {
+            if (!child->isMinimized()) continue;
+            child->move(x, mdiArea_->viewport()->height() - child->height());
+            x += child->width();
+        }
+    });
+    for (const char* key : {"Table", "Dynaset", "Snapshot", "PassThrough", "DataControl", "NoDataControl", "DBGrid"})
+        commands_.insert(QLatin1String(key), [this, key] { ApplyToolbarChoice(session_, QLatin1String(key)); });
+}
+
+void FrmMDI::Dispatch(const QString& name) {
+    const auto command = commands_.constFind(name);
+    if (command != commands_.constEnd()) {
+        (*command)();
+        return;
+    }
+    NotAvailable(name);
+}
+
+void FrmMDI::NotAvailable(const QString& name) {
+    const db::MenuItemDef* def = Definition(name);
+    QString feature = def && def->feature[0] ? QString::fromUtf8(def->feature) : QString();
+    if (feature.isEmpty() && def) feature = QString::fromUtf8(def->caption).remove(QLatin1Char('&')).remove(QStringLiteral("..."));
+    session_.Prompter().Inform(QStringLiteral("%1 is not available in this build.").arg(feature), QStringLiteral("Veranth"),
+                               platform::MessageIcon::Information);
+}
+
+void FrmMDI::FillWindowMenu() {
+    QMenu* menu = menus_.value(QStringLiteral("mnuWindow"));
+    for (QAction* action : windowListActions_) menu->removeAction(action);
+    qDeleteAll(windowListActions_);
+    windowListActions_.clear();
+    const QList<QMdiSubWindow*> children = mdiArea_->subWindowList();
+    if (children.isEmpty()) return;
+    windowListActions_.append(menu->addSeparator());
+    int k = 1;
+    for (QMdiSubWindow* child : children) {
+        QAction* action = menu->addAction(QStringLiteral("&%1 %2").arg(k++).arg(child->windowTitle()));
+        action->setCheckable(true);
+        action->setChecked(child == mdiArea_->activeSubWindow());
+        connect(action, &QAction::triggered, this, [this, child] { mdiArea_->setActiveSubWindow(child); });
+        windowListActions_.append(action);
+    }
+}
+
+bool FrmMDI::ShowPasswordWindow() {
+    const platform::SupportPasswordChecker checker(platform::SiteDirectory());
+    MdlPwd dialog([&checker](const QString& typed) { return checker.Check(typed); }, this);
+    dialog.exec();
+    return dialog.PWD_Correct();
+}
+
+void FrmMDI::Load() {
+    const WindowPlacement placement = RestoreWindowPlacement(session_);
+    if (placement.state == 0) {
+        setGeometry(platform::TwipsToPixels(this, placement.left), platform::TwipsToPixels(this, placement.top),
+                    platform::TwipsToPixels(this, placement.width), platform::TwipsToPixels(this, placement.height));
+        show();
+    } else {
+        showMaximized();
+    }
+    LoadSettings(session_);
+}
+
+void FrmMDI::closeEvent(QCloseEvent* event) {
+    if (ending_) {
+        event->accept();
+        return;
+    }
+    ending_ = true;
+    // Each step of the end goes on whatever the one before it did.
+    WindowPlacement current;
+    current.state = isMaximized() ? 2 : (isMinimized() ? 1 : 0);
+    current.left = platform::PixelsToTwips(this, geometry().left());
+    current.top = platform::PixelsToTwips(this, geometry().top());
+    current.width = platform::PixelsToTwips(this, geometry().width());
+    current.height = platform::PixelsToTwips(this, geometry().height());
+    SaveSettings(session_, current);
+    mdiArea_->closeAllSubWindows();
+    event->accept();
+}
 
 }  // namespace veranth::app

@@ -1,26 +1,67 @@
 #pragma once
 
+#include <QHash>
 #include <QMainWindow>
+#include <functional>
 
+class QAction;
 class QLabel;
 class QMdiArea;
+class QMenu;
+class QProgressBar;
+class QToolBar;
+
+namespace veranth::db {
+class Session;
+}
 
 namespace veranth::app {
 
-// The program's main window: a multiple-document area for the database, SQL and view windows,
-// with the status bar's message and user panels.
+class StatusBarSink;
+
+// frmMDI, the program's main window: the menus, the toolbar, the status bar and the area the
+// database, SQL and view windows open in. Every command is dispatched by its item's name; the
+// rules that change the menus live in the logic, which this window only mirrors.
 class FrmMDI : public QMainWindow {
     Q_OBJECT
 public:
-    explicit FrmMDI(QWidget* parent = nullptr);
+    FrmMDI(db::Session& session, StatusBarSink& status, QWidget* parent = nullptr);
+
+    // The load: placement restored, window shown, settings loaded.
+    void Load();
 
     QMdiArea* MdiArea() const { return mdiArea_; }
-    void SetStatusText(int panel, const QString& text);
+    QAction* Action(const QString& name) const { return actions_.value(name); }
+    // Runs the command of an item as its click would.
+    void Dispatch(const QString& name);
+
+    // The support-password window; tests put a scripted one in its place.
+    using PasswordWindow = std::function<bool()>;
+    void SetPasswordWindow(PasswordWindow window) { passwordWindow_ = std::move(window); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    void BuildMenus();
+    void BuildToolbar();
+    void BuildStatusBar();
+    void ApplyState(const QString& name);
+    void RegisterCommands();
+    void NotAvailable(const QString& name);
+    void FillWindowMenu();
+    bool ShowPasswordWindow();
+
+    db::Session& session_;
+    StatusBarSink& status_;
     QMdiArea* mdiArea_;
-    QLabel* panel1_;
-    QLabel* panel2_;
+    QToolBar* toolbar_ = nullptr;
+    QHash<QString, QAction*> actions_;
+    QHash<QString, QMenu*> menus_;
+    QHash<QString, std::function<void()>> commands_;
+    QList<QAction*> windowListActions_;
+    PasswordWindow passwordWindow_;
+    bool ending_ = false;
 };
 
 }  // namespace veranth::app

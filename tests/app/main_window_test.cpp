@@ -1,8 +1,16 @@
 #include "app/main_window.h"
 
-#include <QApplication>
+#include "app/status_bar_sink.h"
+#include "db/menu_tree.h"
+#include "db/recent_list.h"
+#include "tests/support/session_fixture.h"
+
+#include <QAction>
 #include <QDir>
+#include <QLabel>
 #include <QMdiArea>
+#include <QMenu>
+#include <QPointer>
 #include <QStatusBar>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -10,29 +18,121 @@
 namespace veranth::app {
 namespace {
 
-TEST(AppMainWindow, StartsCaptionedWithItsAreaAndStatusBar) {
-    FrmMDI window;
-    window.show();
+class AppMainWindow : public ::testing::Test {
+protected:
+    testing::SessionFixture f;
+    StatusBarSink status;
+    FrmMDI window{f.session, status};
+
+    // The captions of the visible items of a menu, separators as "-".
+    QStringList VisibleItems(const char* menu) {
+        QStringList captions;
+        for (QAction* action : window.findChild<QMenu*>(QLatin1String(menu))->actions())
+            if (action->isVisible()) captions.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+        return captions;
+    }
+    bool IsVisible(const char* name) { return window.Action(QLatin1String(name))->isVisible(); }
+    bool IsEnabled(const char* name) { return window.Action(QLatin1String(name))->isEnabled(); }
+};
+
+TEST_F(AppMainWindow, StartsCaptionedWithItsAreaToolbarAndStatusBar) {
+    window.Load();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Corvane - Veranth"));
     EXPECT_EQ(window.objectName(), QStringLiteral("frmMDI"));
+    EXPECT_TRUE(window.isMaximized()) << "the first run opens maximised";
     EXPECT_NE(window.findChild<QMdiArea*>(QStringLiteral("mdiArea")), nullptr);
     EXPECT_NE(window.findChild<QStatusBar*>(QStringLiteral("stsStatusBar")), nullptr);
+    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("stsPanel1"))->text(), QStringLiteral("Ready"));
+    // First run: field form and dynaset.
+    EXPECT_TRUE(window.Action(QStringLiteral("NoDataControl"))->isChecked());
+    EXPECT_TRUE(window.Action(QStringLiteral("Dynaset"))->isChecked());
+    EXPECT_FALSE(window.Action(QStringLiteral("Table"))->isChecked());
+    for (const char* name : {"BeginTrans", "Commit", "Rollback"}) EXPECT_FALSE(IsEnabled(name)) << name;
+    EXPECT_EQ(window.Action(QStringLiteral("Rollback"))->toolTip(), QStringLiteral("Rollback current Transaction"));
 
     // Kept beside the build so a person can look at what the program shows.
-    const QImage shot = window.grab().toImage();
-    EXPECT_FALSE(shot.isNull());
-    shot.save(QDir::currentPath() + QStringLiteral("/main_window.png"));
+    window.grab().toImage().save(QDir::currentPath() + QStringLiteral("/main_window.png"));
 }
 
-TEST(AppMainWindow, ClosesCleanly) {
-    auto* window = new FrmMDI;
+TEST_F(AppMainWindow, WithoutDatabaseOrPasswordTheMenusOfferOnlyTheBasics) {
+    EXPECT_EQ(VisibleItems("mnuDatabase"), (QStringList{"&Close", "-", "&Import/Export...", "&Workspace...", "&Errors...", "-",
+                                                        "Co&mpact MDB", "&Repair MDB", "-", "E&xit"}));
+    EXPECT_FALSE(IsEnabled("mnuDBClose"));
+    EXPECT_FALSE(IsEnabled("mnuDBImpExp"));
+    EXPECT_EQ(VisibleItems("mnuUtil"), (QStringList{"&Display", "-", "&Clear Connection"}));
+    EXPECT_FALSE(IsVisible("mnuDBOBtrieve"));
+    EXPECT_FALSE(IsVisible("mnuDBNBtrieve"));
+    // Every item of the tree exists with its given name.
+    for (const db::MenuItemDef& def : db::MainMenuTree()) EXPECT_NE(window.Action(QLatin1String(def.name)), nullptr) << def.name;
+}
+
+TEST_F(AppMainWindow, TheGateOpensTheFileMenusAndShowsTheRecentList) {
+    for (int k = 1; k <= 3; ++k) {
+        f.Store(QStringLiteral("MRUDatabase%1").arg(k), QStringLiteral("/srv/db%1.mdb").arg(k));
+        f.Store(QStringLiteral("MRUConnect%1").arg(k), QStringLiteral("Microsoft Access"));
+    }
+    db::LoadRecentList(f.session);
+    int shown = 0;
+    bool answer = false;
+    window.SetPasswordWindow([&] {
+        ++shown;
+        return answer;
+    });
+
+    window.Dispatch(QStringLiteral("mnu_DU_Display"));  // Cancel or a wrong password
+    EXPECT_EQ(shown, 1);
+    EXPECT_FALSE(IsVisible("mnuDBOpen"));
+    EXPECT_TRUE(IsVisible("mnu_DU_Display"));
+    EXPECT_TRUE(f.prompter.Records().isEmpty()) << "a wrong password gives no message";
+
+    answer = true;
+    window.Dispatch(QStringLiteral("mnu_DU_Display"));
+    EXPECT_TRUE(IsVisible("mnuDBOpen"));
+    EXPECT_TRUE(IsVisible("mnuDBNew"));
+    EXPECT_FALSE(IsVisible("mnu_DU_Display"));
+    EXPECT_FALSE(IsVisible("mnuUBar2"));
+    EXPECT_TRUE(IsVisible("mnuBarMRU"));
+    EXPECT_EQ(window.Action(QStringLiteral("mnuDBMRU(2)"))->text(), QStringLiteral("&2 /srv/db2.mdb"));
+    EXPECT_TRUE(IsVisible("mnuDBMRU(3)"));
+    EXPECT_FALSE(IsVisible("mnuDBMRU(4)"));
+}
+
+TEST_F(AppMainWindow, ItemsOfLaterBuildsSaySoAndConvertIdNeedsTheExactSiteSetting) {
+    window.Dispatch(QStringLiteral("mnu_DU_TimeFeeCharges"));
+    ASSERT_EQ(f.prompter.Records().size(), 1);
+    EXPECT_EQ(f.prompter.Records()[0].text, QStringLiteral("Reset Time Fee Charges is not available in this build."));
+
+    f.WriteSiteProfile("[Customise]\nAllowConvertDBID=true\n");
+    window.Dispatch(QStringLiteral("mnu_ChangeDBID(1)"));
+    EXPECT_EQ(f.prompter.Records().size(), 1) << "lower-case true does nothing";
+    f.WriteSiteProfile("[Customise]\nAllowConvertDBID=True\n");
+    window.Dispatch(QStringLiteral("mnu_ChangeDBID(1)"));
+    EXPECT_EQ(f.prompter.Records().size(), 2);
+}
+
+TEST_F(AppMainWindow, ToolbarChoicesAreExclusiveWithinTheirGroup) {
+    window.Action(QStringLiteral("DBGrid"))->trigger();
+    window.Action(QStringLiteral("Snapshot"))->trigger();
+    EXPECT_EQ(f.session.connection.viewMode, db::ViewMode::Grid);
+    EXPECT_EQ(f.session.connection.recordsetType, db::RecordsetType::Snapshot);
+    EXPECT_TRUE(window.Action(QStringLiteral("DBGrid"))->isChecked());
+    EXPECT_FALSE(window.Action(QStringLiteral("NoDataControl"))->isChecked());
+    EXPECT_FALSE(window.Action(QStringLiteral("Dynaset"))->isChecked());
+}
+
+TEST(AppMainWindowEnd, ClosingSavesTheSettingsAndEnds) {
+    testing::SessionFixture f;
+    StatusBarSink status;
+    auto* window = new FrmMDI(f.session, status);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    window->show();
+    window->Load();
     QPointer<FrmMDI> guard(window);
-    EXPECT_TRUE(window->close());
+    window->Action(QStringLiteral("mnuDBExit"))->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(guard.isNull());
+    EXPECT_EQ(f.Stored(QStringLiteral("WindowState")), QStringLiteral("2"));
+    EXPECT_EQ(f.Stored(QStringLiteral("ViewMode")), QStringLiteral("1"));
 }
 
 }  // namespace

@@ -1,0 +1,64 @@
+#include "app/pwd_dialog.h"
+
+#include "platform/widgets/form_helpers.h"
+
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace veranth::app {
+
+MdlPwd::MdlPwd(Checker checker, QWidget* parent) : QDialog(parent), checker_(std::move(checker)), password_(new QLineEdit(this)) {
+    setObjectName(QStringLiteral("mdl_PWD"));
+    setWindowTitle(QStringLiteral("Veranth..."));
+    setModal(true);
+    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+
+    auto* label = new QLabel(QStringLiteral("Password"), this);
+    password_->setObjectName(QStringLiteral("txt_Password"));
+    password_->setEchoMode(QLineEdit::Password);
+    password_->installEventFilter(this);
+    auto* ok = new QPushButton(QStringLiteral("&OK"), this);
+    ok->setObjectName(QStringLiteral("Command3D1"));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    cancel->setObjectName(QStringLiteral("Command3D2"));
+    auto* note = new QLabel(QStringLiteral("NB"), this);
+    auto* noteText = new QLabel(QStringLiteral("You do not need a password to attempt a database repair."), this);
+    noteText->setWordWrap(true);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(label, 0, 0);
+    grid->addWidget(password_, 0, 1, 1, 2);
+    grid->addWidget(ok, 1, 1);
+    grid->addWidget(cancel, 1, 2);
+    grid->addWidget(note, 2, 0, Qt::AlignTop);
+    grid->addWidget(noteText, 2, 1, 1, 2);
+    setFixedSize(sizeHint().expandedTo(QSize(platform::TwipsToPixels(this, 4500), 0)));
+
+    connect(ok, &QPushButton::clicked, this, [this] {
+        correct_ = checker_ && checker_(password_->text());
+        accept();
+    });
+    connect(cancel, &QPushButton::clicked, this, [this] {
+        correct_ = false;
+        reject();
+    });
+}
+
+void MdlPwd::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    platform::CenterForm(this);
+}
+
+bool MdlPwd::eventFilter(QObject* watched, QEvent* event) {
+    // The box selects its whole text when it gets the focus, after the click that gave it.
+    if (watched == password_ && event->type() == QEvent::FocusIn)
+        QTimer::singleShot(0, password_, [box = password_] { platform::SelectAllText(box, true); });
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace veranth::app

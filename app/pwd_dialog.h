@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+
+namespace veranth::app {
+
+// mdl_PWD: asks for the support password. `PWD_Correct` is the checker's answer for the typed
+// text after OK, False after Cancel.
+class MdlPwd : public QDialog {
+    Q_OBJECT
+public:
+    using Checker = std::function<bool(const QString&)>;
+    MdlPwd(Checker checker, QWidget* parent = nullptr);
+
+    bool PWD_Correct() const { return correct_; }
+    QLineEdit* PasswordBox() const { return password_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    Checker checker_;
+    QLineEdit* password_;
+    bool correct_ = false;
+};
+
+}  // namespace veranth::app
