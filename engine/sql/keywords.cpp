@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <iterator>
+#include <string_view>
 
 namespace veranth::engine::sql {
 
@@ -85,29 +85,40 @@ constexpr std::array kKeywords{
     KeywordEntry{u"XOR", Keyword::Xor, true},
 };
 
-int compareWord(QStringView word, const char16_t* entry) {
-    return word.compare(QStringView(entry), Qt::CaseInsensitive);
-}
+constexpr qsizetype kLongestKeyword = 11;
 
+// Every identifier goes through here, so the word is upper-cased into a small buffer once and
+// searched for as plain code units.
 const KeywordEntry* findEntry(QStringView word) {
-    const auto* found = std::lower_bound(kKeywords.begin(), kKeywords.end(), word,
-                                         [](const KeywordEntry& entry, QStringView w) {
-                                             return compareWord(w, entry.word) > 0;
+    std::array<char16_t, kLongestKeyword> upper{};
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        char16_t c = word[i].unicode();
+        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+        else if (c < u'A' || c > u'Z') return nullptr;  // keywords are plain letters
+        upper[static_cast<size_t>(i)] = c;
+    }
+    const std::u16string_view key(upper.data(), static_cast<size_t>(word.size()));
+    const auto* found = std::lower_bound(kKeywords.begin(), kKeywords.end(), key,
+                                         [](const KeywordEntry& entry, std::u16string_view k) {
+                                             return std::u16string_view(entry.word) < k;
                                          });
-    if (found != kKeywords.end() && compareWord(word, found->word) == 0) return found;
-    return nullptr;
+    return found != kKeywords.end() && std::u16string_view(found->word) == key ? found : nullptr;
 }
 
+// The parser asks this for nearly every token, so it is a table lookup by keyword.
 const KeywordEntry* entryFor(Keyword keyword) {
-    const auto* found = std::find_if(kKeywords.begin(), kKeywords.end(),
-                                     [keyword](const KeywordEntry& e) { return e.keyword == keyword; });
-    return found == kKeywords.end() ? nullptr : found;
+    static const auto byKeyword = [] {
+        std::array<const KeywordEntry*, static_cast<size_t>(Keyword::Xor) + 1> table{};
+        for (const KeywordEntry& entry : kKeywords) table[static_cast<size_t>(entry.keyword)] = &entry;
+        return table;
+    }();
+    return byKeyword[static_cast<size_t>(keyword)];
 }
 
 }  // namespace
 
 Keyword keywordOf(QStringView word) {
-    if (word.size() < 2 || word.size() > 11) return Keyword::None;
+    if (word.size() < 2 || word.size() > kLongestKeyword) return Keyword::None;
     const KeywordEntry* entry = findEntry(word);
     return entry ? entry->keyword : Keyword::None;
 }

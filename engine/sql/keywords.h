@@ -14,7 +14,8 @@ enum class Keyword : unsigned char {
     Desc, Disallow, Distinct, DistinctRow, Drop, Eqv, Exists, False, Foreign, From, Group, Having,
     Ignore, Imp, In, Index, Inner, Insert, Into, Is, Join, Key, Left, Like, Mod, Not, Null, On,
     Option, Or, Order, Outer, OwnerAccess, Parameters, Percent, Pivot, Primary, References, Right,
-    Select, Set, Some, Table, Top, Transform, True, Union, Unique, Update, Values, Where, With, Xor,
+    Select, Set, Some, Table, Top, Transform, True, Union, Unique, Update, Values, Where, With,
+    Xor,  // stays last: tables indexed by keyword are sized by it
 };
 
 // The keyword an identifier spells, without regard to case; Keyword::None for any other word.

@@ -20,10 +20,14 @@ void Lexer::advance() {
     }
 }
 
-Token Lexer::make(TokenKind kind, const SourcePosition& start, QString value) const {
+QStringView Lexer::since(const SourcePosition& start) const {
+    return source_.mid(start.offset, offset_ - start.offset);
+}
+
+Token Lexer::make(TokenKind kind, const SourcePosition& start, QStringView text) const {
     Token token;
     token.kind = kind;
-    token.value = std::move(value);
+    token.text = text;
     token.position = start;
     token.length = offset_ - start.offset;
     return token;
@@ -31,7 +35,9 @@ Token Lexer::make(TokenKind kind, const SourcePosition& start, QString value) co
 
 Token Lexer::fail(const SourcePosition& start, QString reason) {
     failed_ = true;
-    return make(TokenKind::Error, start, std::move(reason));
+    Token token = make(TokenKind::Error, start);
+    token.value = std::move(reason);
+    return token;
 }
 
 void Lexer::skipSpace() {
@@ -57,8 +63,8 @@ Token Lexer::identifier(const SourcePosition& start) {
     while (peek().isLetterOrNumber() || peek() == u'_') advance();
     // The string functions' $ forms (Left$, Format$, ...) are names too.
     if (peek() == u'$') advance();
-    Token token = make(TokenKind::Identifier, start, source_.mid(start.offset, offset_ - start.offset).toString());
-    token.keyword = keywordOf(token.value);
+    Token token = make(TokenKind::Identifier, start, since(start));
+    token.keyword = keywordOf(token.text);
     return token;
 }
 
@@ -75,25 +81,30 @@ Token Lexer::number(const SourcePosition& start) {
         if (peek() == u'+' || peek() == u'-') advance();
         while (peek().isDigit()) advance();
     }
-    return make(TokenKind::Number, start, source_.mid(start.offset, offset_ - start.offset).toString());
+    return make(TokenKind::Number, start, since(start));
 }
 
 Token Lexer::quoted(const SourcePosition& start, QChar quote) {
     advance();
-    QString value;
+    const qsizetype first = offset_;
+    bool doubled = false;
     while (true) {
         if (offset_ >= source_.size())
             return fail(start, QStringLiteral("missing closing %1 of the string").arg(quote));
-        const QChar c = peek();
-        if (c == quote) {
+        if (peek() == quote) {
             if (peek(1) != quote) break;
-            advance();  // a doubled quote stands for one
+            doubled = true;
+            advance();
         }
-        value.append(c);
         advance();
     }
+    const QStringView inner = source_.mid(first, offset_ - first);
     advance();
-    return make(TokenKind::String, start, std::move(value));
+    Token token = make(TokenKind::String, start, inner);
+    token.value = inner.toString();
+    // A doubled quote stands for one.
+    if (doubled) token.value.replace(QString(2, quote), QString(quote));
+    return token;
 }
 
 // [name] and #date#: the text up to the closing mark, kept as written.
@@ -103,10 +114,10 @@ Token Lexer::delimited(const SourcePosition& start, QChar close, const char* wha
     while (offset_ < source_.size() && peek() != close && peek() != u'\n' && peek() != u'\r') advance();
     if (peek() != close)
         return fail(start, QStringLiteral("missing closing '%1' of the %2").arg(close).arg(QLatin1String(what)));
-    QString value = source_.mid(first, offset_ - first).toString();
+    const QStringView inner = source_.mid(first, offset_ - first);
     advance();
-    if (value.trimmed().isEmpty()) return fail(start, QStringLiteral("empty %1").arg(QLatin1String(what)));
-    return make(close == u']' ? TokenKind::BracketedName : TokenKind::DateLiteral, start, std::move(value));
+    if (inner.trimmed().isEmpty()) return fail(start, QStringLiteral("empty %1").arg(QLatin1String(what)));
+    return make(close == u']' ? TokenKind::BracketedName : TokenKind::DateLiteral, start, inner);
 }
 
 Token Lexer::symbol(const SourcePosition& start) {

@@ -20,12 +20,13 @@ public:
 private:
     QChar peek(qsizetype ahead = 0) const;
     void advance();
-    Token make(TokenKind kind, const SourcePosition& start, QString value = {}) const;
+    Token make(TokenKind kind, const SourcePosition& start, QStringView text = {}) const;
     Token fail(const SourcePosition& start, QString reason);
     Token identifier(const SourcePosition& start);
     Token number(const SourcePosition& start);
     Token quoted(const SourcePosition& start, QChar quote);
     Token delimited(const SourcePosition& start, QChar close, const char* what);
+    QStringView since(const SourcePosition& start) const;
     Token symbol(const SourcePosition& start);
     void skipSpace();
 

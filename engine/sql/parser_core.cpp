@@ -15,23 +15,11 @@ bool isNameToken(const Token& token) {
 
 Parser::Parser(QStringView source) : source_(source), tokens_(tokenize(source)) {}
 
-const Token& Parser::peek(size_t ahead) const {
-    const size_t at = current_ + ahead;
-    return at < tokens_.size() ? tokens_[at] : tokens_.back();
-}
-
 const Token& Parser::take() {
     const Token& token = tokens_[current_];
     if (token.kind != TokenKind::End && token.kind != TokenKind::Error) ++current_;
     lastArea_ = area_;
     return token;
-}
-
-bool Parser::at(TokenKind kind, size_t ahead) const { return peek(ahead).kind == kind; }
-
-bool Parser::at(Keyword keyword, size_t ahead) const {
-    const Token& token = peek(ahead);
-    return token.kind == TokenKind::Identifier && token.keyword == keyword;
 }
 
 bool Parser::accept(TokenKind kind) {
@@ -86,7 +74,7 @@ bool Parser::atNamePart(size_t ahead) const {
 
 QString Parser::namePart(const char* what) {
     if (!atNamePart()) fail(QString::fromLatin1(what));
-    return take().value;
+    return take().string();
 }
 
 bool Parser::atQualifiedStar() const {
@@ -99,11 +87,11 @@ bool Parser::atQualifiedStar() const {
 }
 
 QStringList Parser::qualifiedStar() {
-    QStringList qualifier{take().value};
+    QStringList qualifier{take().string()};
     while (true) {
         take();  // the dot
         if (accept(TokenKind::Star)) return qualifier;
-        qualifier.append(take().value);
+        qualifier.append(take().string());
     }
 }
 
@@ -112,7 +100,7 @@ QStringList Parser::qualifiedName(const char* what) {
     QStringList parts{namePart(what)};
     while ((at(TokenKind::Dot) || at(TokenKind::Bang)) && isNameToken(peek(1))) {
         take();
-        parts.append(take().value);
+        parts.append(take().string());
     }
     return parts;
 }
@@ -120,14 +108,14 @@ QStringList Parser::qualifiedName(const char* what) {
 TableName Parser::tableName() {
     TableName name;
     name.position = peek().position;
-    if (at(TokenKind::BracketedName) && peek().value.contains(u';') && at(TokenKind::Dot, 1)) {
-        name.connect = take().value;
+    if (at(TokenKind::BracketedName) && peek().text.contains(u';') && at(TokenKind::Dot, 1)) {
+        name.connect = take().string();
         take();
         if (!isNameToken(peek())) fail(QStringLiteral("a table name after the database prefix"));
-        name.parts.append(take().value);
+        name.parts.append(take().string());
         while (at(TokenKind::Dot) && isNameToken(peek(1))) {
             take();
-            name.parts.append(take().value);
+            name.parts.append(take().string());
         }
         return name;
     }
@@ -137,7 +125,7 @@ TableName Parser::tableName() {
 
 QString Parser::optionalAlias() {
     if (accept(Keyword::As)) return namePart("an alias");
-    if (atNamePart()) return take().value;
+    if (atNamePart()) return take().string();
     return {};
 }
 

@@ -36,10 +36,16 @@ private:
     };
 
     // ---- tokens (parser_core.cpp)
-    const Token& peek(size_t ahead = 0) const;
+    const Token& peek(size_t ahead = 0) const {
+        const size_t index = current_ + ahead;
+        return index < tokens_.size() ? tokens_[index] : tokens_.back();
+    }
     const Token& take();
-    bool at(TokenKind kind, size_t ahead = 0) const;
-    bool at(Keyword keyword, size_t ahead = 0) const;
+    bool at(TokenKind kind, size_t ahead = 0) const { return peek(ahead).kind == kind; }
+    bool at(Keyword keyword, size_t ahead = 0) const {
+        const Token& token = peek(ahead);
+        return token.kind == TokenKind::Identifier && token.keyword == keyword;
+    }
     bool accept(TokenKind kind);
     bool accept(Keyword keyword);
     const Token& expect(TokenKind kind, const char* what);

@@ -21,15 +21,15 @@ std::vector<ParameterDeclaration> Parser::parameterDeclarations() {
 TypeSpecification Parser::typeSpecification() {
     TypeSpecification spec;
     const std::optional<ColumnType> type =
-        at(TokenKind::Identifier) ? columnTypeFromName(peek().value) : std::nullopt;
+        at(TokenKind::Identifier) ? columnTypeFromName(peek().text) : std::nullopt;
     if (!type) fail(QStringLiteral("a data type"));
     spec.type = *type;
-    spec.spelling = take().value;
+    spec.spelling = take().string();
     if (accept(TokenKind::LeftParen)) {
         do {
             const Token& number = expect(TokenKind::Number, "a whole number");
             bool whole = false;
-            const int value = number.value.toInt(&whole);
+            const int value = number.text.toInt(&whole);
             if (!whole) failAt(number, QStringLiteral("%1 is not a whole number").arg(describe(number)));
             spec.arguments.append(value);
         } while (accept(TokenKind::Comma));

@@ -215,12 +215,12 @@ ExpressionPtr Parser::literal() {
     const Token& token = take();
     switch (token.kind) {
         case TokenKind::Number: {
-            bool integral = !token.value.contains(u'.') && !token.value.contains(u'e', Qt::CaseInsensitive);
+            bool integral = !token.text.contains(u'.') && !token.text.contains(u'e', Qt::CaseInsensitive);
             auto node = std::make_unique<Literal>(LiteralKind::Integer, token.position);
-            if (integral) node->integer = token.value.toLongLong(&integral);
+            if (integral) node->integer = token.text.toLongLong(&integral);
             if (!integral) {  // decimals, and integers too large for 64 bits
                 node = std::make_unique<Literal>(LiteralKind::Decimal, token.position);
-                node->text = token.value;
+                node->text = token.string();
             }
             return node;
         }
@@ -230,10 +230,10 @@ ExpressionPtr Parser::literal() {
             return node;
         }
         case TokenKind::DateLiteral: {
-            const std::optional<DateLiteralValue> date = readDateLiteral(token.value);
+            const std::optional<DateLiteralValue> date = readDateLiteral(token.text);
             if (!date) failAt(token, QStringLiteral("%1 is not a valid date").arg(describe(token)));
             auto node = std::make_unique<Literal>(LiteralKind::Date, token.position);
-            node->text = token.value;
+            node->text = token.string();
             node->date = *date;
             return node;
         }
@@ -248,7 +248,7 @@ ExpressionPtr Parser::literal() {
 ExpressionPtr Parser::nameOrCall() {
     const SourcePosition position = peek().position;
     if (at(TokenKind::Identifier) && at(TokenKind::LeftParen, 1)) {
-        auto call = std::make_unique<Call>(take().value, position);
+        auto call = std::make_unique<Call>(take().string(), position);
         take();
         if (at(TokenKind::Star) && at(TokenKind::RightParen, 1)) {
             take();

@@ -102,8 +102,8 @@ void Parser::selectHead(SelectQuery& select) {
         }
         if (!select.top && accept(Keyword::Top)) {
             const Token& count = expect(TokenKind::Number, "a number after TOP");
-            TopClause top{count.value, accept(Keyword::Percent)};
-            if (!top.percent && (count.value.contains(u'.') || count.value.contains(u'e', Qt::CaseInsensitive)))
+            TopClause top{count.string(), accept(Keyword::Percent)};
+            if (!top.percent && (count.text.contains(u'.') || count.text.contains(u'e', Qt::CaseInsensitive)))
                 failAt(count, QStringLiteral("TOP needs a whole number of rows, not %1").arg(describe(count)));
             select.top = std::move(top);
             continue;
@@ -138,8 +138,8 @@ std::optional<ExternalDatabase> Parser::optionalExternalDatabase() {
     if (!at(Keyword::In) || !at(TokenKind::String, 1)) return std::nullopt;
     ExternalDatabase external;
     external.position = take().position;
-    external.database = take().value;
-    if (at(TokenKind::String) || at(TokenKind::BracketedName)) external.connect = take().value;
+    external.database = take().string();
+    if (at(TokenKind::String) || at(TokenKind::BracketedName)) external.connect = take().string();
     return external;
 }
 

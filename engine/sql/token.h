@@ -17,11 +17,11 @@ struct SourcePosition {
 enum class TokenKind {
     End,
     Error,          // text the lexer could not read; value holds the reason
-    Identifier,     // value as written; keyword holds its keyword, if it is one
-    BracketedName,  // value is the text between [ and ]
-    String,         // value is the text with its doubled quotes undone
-    Number,         // value is the digits as written
-    DateLiteral,    // value is the text between the # marks
+    Identifier,     // keyword holds its keyword, if it is one
+    BracketedName,
+    String,
+    Number,
+    DateLiteral,
     Equal,
     NotEqual,
     Less,
@@ -45,10 +45,18 @@ enum class TokenKind {
 
 struct Token {
     TokenKind kind = TokenKind::End;
-    QString value;
+    // The token's text in the source, without quotes, brackets or # marks. Only valid while the
+    // source text lives: the parser copies what the tree keeps.
+    QStringView text;
+    QString value;  // String: the text with doubled quotes undone; Error: the reason
     Keyword keyword = Keyword::None;
     SourcePosition position;
     qsizetype length = 0;  // source characters the token covers, quotes and brackets included
+
+    // What the token stands for, as a string of its own.
+    QString string() const {
+        return kind == TokenKind::String || kind == TokenKind::Error ? value : text.toString();
+    }
 };
 
 }  // namespace veranth::engine::sql

@@ -17,7 +17,7 @@ std::vector<Lexed> lex(const char16_t* text) {
     std::vector<Lexed> out;
     for (const Token& token : tokenize(QStringView(text))) {
         if (token.kind == TokenKind::End) break;
-        out.push_back({token.kind, token.value.toStdString()});
+        out.push_back({token.kind, token.string().toStdString()});
     }
     return out;
 }
@@ -46,6 +46,7 @@ TEST(SqlLexer, SplitsTheDialectsTokens) {
         {u"'O''Brien' \"say \"\"hi\"\"\" 'a\"b'",
          {{K::String, "O'Brien"}, {K::String, "say \"hi\""}, {K::String, "a\"b"}}},
         {u"''", {{K::String, ""}}},
+        {u"''''", {{K::String, "'"}}},
         // Wildcards inside a Like pattern are part of the string.
         {u"Name Like '[A-C]*#?'", {{K::Identifier, "Name"}, {K::Identifier, "Like"}, {K::String, "[A-C]*#?"}}},
         {u"#05 Jan 2004# #09-12-2026#", {{K::DateLiteral, "05 Jan 2004"}, {K::DateLiteral, "09-12-2026"}}},
@@ -78,7 +79,7 @@ TEST(SqlLexer, RecognisesKeywordsWithoutRegardToCase) {
     EXPECT_EQ(tokens[3].keyword, Keyword::DistinctRow);
     EXPECT_EQ(tokens[4].keyword, Keyword::Mod);
     EXPECT_EQ(tokens[5].keyword, Keyword::None);  // Type names a column in the utilities
-    EXPECT_EQ(tokens[0].value, QStringLiteral("select"));
+    EXPECT_EQ(tokens[0].string(), QStringLiteral("select"));
 }
 
 TEST(SqlLexer, GivesEveryTokenItsLineColumnAndOffset) {
