@@ -6,6 +6,8 @@ namespace veranth::engine::sql {
 namespace {
 
 constexpr qsizetype kLongestQuotedToken = 40;
+// Far beyond any statement a person or the program writes, well within the stack.
+constexpr int kDeepestNesting = 200;
 
 bool isNameToken(const Token& token) {
     return token.kind == TokenKind::Identifier || token.kind == TokenKind::BracketedName;
@@ -14,6 +16,13 @@ bool isNameToken(const Token& token) {
 }  // namespace
 
 Parser::Parser(QStringView source) : source_(source), tokens_(tokenize(source)) {}
+
+Parser::DepthGuard::DepthGuard(Parser& parser) : parser_(parser) {
+    if (++parser.depth_ > kDeepestNesting) {
+        --parser.depth_;
+        parser.failAt(parser.peek(), QStringLiteral("the statement nests more than %1 levels deep").arg(kDeepestNesting));
+    }
+}
 
 const Token& Parser::take() {
     const Token& token = tokens_[current_];

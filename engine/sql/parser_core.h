@@ -35,6 +35,19 @@ private:
         SyntaxArea saved_;
     };
 
+    // Statements are typed by users, so nesting is bounded: a deep enough one would exhaust the
+    // stack. Each recursive rule holds a guard while it runs.
+    class DepthGuard {
+    public:
+        explicit DepthGuard(Parser& parser);
+        ~DepthGuard() { --parser_.depth_; }
+        DepthGuard(const DepthGuard&) = delete;
+        DepthGuard& operator=(const DepthGuard&) = delete;
+
+    private:
+        Parser& parser_;
+    };
+
     // ---- tokens (parser_core.cpp)
     const Token& peek(size_t ahead = 0) const {
         const size_t index = current_ + ahead;
@@ -136,6 +149,7 @@ private:
     size_t current_ = 0;
     SyntaxArea area_ = SyntaxArea::Statement;
     SyntaxArea lastArea_ = SyntaxArea::Statement;  // where the last token taken was read
+    int depth_ = 0;
 };
 
 }  // namespace veranth::engine::sql

@@ -39,7 +39,11 @@ ExpressionPtr Parser::keywordChain(Keyword keyword, BinaryOperator op, Expressio
     return left;
 }
 
-ExpressionPtr Parser::impExpression() { return keywordChain(Keyword::Imp, BinaryOperator::Imp, &Parser::eqvExpression); }
+// Every bracketed expression and argument comes back here, so this is where nesting is counted.
+ExpressionPtr Parser::impExpression() {
+    DepthGuard guard(*this);
+    return keywordChain(Keyword::Imp, BinaryOperator::Imp, &Parser::eqvExpression);
+}
 ExpressionPtr Parser::eqvExpression() { return keywordChain(Keyword::Eqv, BinaryOperator::Eqv, &Parser::xorExpression); }
 ExpressionPtr Parser::xorExpression() { return keywordChain(Keyword::Xor, BinaryOperator::Xor, &Parser::orExpression); }
 ExpressionPtr Parser::orExpression() { return keywordChain(Keyword::Or, BinaryOperator::Or, &Parser::andExpression); }
@@ -47,6 +51,7 @@ ExpressionPtr Parser::andExpression() { return keywordChain(Keyword::And, Binary
 ExpressionPtr Parser::modulo() { return keywordChain(Keyword::Mod, BinaryOperator::Mod, &Parser::integerDivision); }
 
 ExpressionPtr Parser::notExpression() {
+    DepthGuard guard(*this);
     if (at(Keyword::Not)) {
         const SourcePosition position = take().position;
         return std::make_unique<Unary>(UnaryOperator::Not, notExpression(), position);
@@ -154,6 +159,7 @@ ExpressionPtr Parser::multiplicative() {
 }
 
 ExpressionPtr Parser::unary() {
+    DepthGuard guard(*this);
     if (at(TokenKind::Minus) || at(TokenKind::Plus)) {
         const Token& token = take();
         const UnaryOperator op = token.kind == TokenKind::Minus ? UnaryOperator::Negate : UnaryOperator::Plus;
@@ -175,6 +181,7 @@ ExpressionPtr Parser::power() {
 }
 
 ExpressionPtr Parser::powerOperand() {
+    DepthGuard guard(*this);
     if (at(TokenKind::Minus) || at(TokenKind::Plus)) {
         const Token& token = take();
         const UnaryOperator op = token.kind == TokenKind::Minus ? UnaryOperator::Negate : UnaryOperator::Plus;

@@ -25,6 +25,7 @@ SelectQuery& leftmostSelect(QueryExpression& query) {
 }  // namespace
 
 QueryPtr Parser::query() {
+    DepthGuard guard(*this);
     AreaScope scope(*this, SyntaxArea::Select);
     QueryPtr result = queryTerm();
     while (at(Keyword::Union)) {
@@ -168,6 +169,7 @@ TableSourcePtr Parser::tableExpression() {
 }
 
 TableSourcePtr Parser::tablePrimary() {
+    DepthGuard guard(*this);
     const SourcePosition position = peek().position;
     if (at(TokenKind::LeftParen)) {
         if (atParenthesisedQuery()) {

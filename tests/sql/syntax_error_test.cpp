@@ -160,3 +160,30 @@ TEST(SqlSyntaxError, ReportsBadCriteriaAndSortStrings) {
 
 }  // namespace
 }  // namespace veranth::engine::sql
+
+namespace veranth::engine::sql {
+namespace {
+
+// A user can type any text into the SQL window; nesting deep enough to exhaust the stack must
+// come back as a syntax error, while any realistic depth still parses.
+TEST(SqlSyntaxError, RefusesNestingDeepEnoughToExhaustTheStack) {
+    const int deep = 20000;  // without the bound, this many levels overflow the stack
+    const std::vector<QString> statements = {
+        QStringLiteral("SELECT ") + QString(deep, u'(') + QStringLiteral("1") + QString(deep, u')'),
+        QStringLiteral("SELECT ") + QString(deep, u'-') + QStringLiteral("1"),
+        QStringLiteral("SELECT * FROM t WHERE ") + QStringLiteral("NOT ").repeated(deep) + QStringLiteral("a"),
+        QStringLiteral("SELECT 2 ^ ") + QString(deep, u'-') + QStringLiteral("1"),
+        QStringLiteral("SELECT * FROM ") + QString(deep, u'(') + QStringLiteral("t") + QString(deep, u')'),
+        QStringLiteral("SELECT * FROM t WHERE a IN ") + QStringLiteral("(SELECT a FROM t WHERE a IN ").repeated(deep / 30),
+    };
+    for (const QString& statement : statements) {
+        SCOPED_TRACE(statement.left(40).toStdString());
+        const SqlSyntaxError error = errorOf([&] { parseStatement(statement); });
+        EXPECT_EQ(error.detail().toStdString(), "the statement nests more than 200 levels deep");
+    }
+    const QString nested = QStringLiteral("SELECT * FROM t WHERE ") + QString(60, u'(') + QStringLiteral("a = 1") + QString(60, u')');
+    EXPECT_NO_THROW(parseStatement(nested));
+}
+
+}  // namespace
+}  // namespace veranth::engine::sql
