@@ -3,6 +3,7 @@
 #include <functional>
 #include <vector>
 
+#include "engine/sql/engine_error.h"
 #include "engine/sql/parser.h"
 
 namespace veranth::engine::sql {
@@ -158,12 +159,6 @@ TEST(SqlSyntaxError, ReportsBadCriteriaAndSortStrings) {
     EXPECT_EQ(sort.position().column, 5);
 }
 
-}  // namespace
-}  // namespace veranth::engine::sql
-
-namespace veranth::engine::sql {
-namespace {
-
 // A user can type any text into the SQL window; nesting deep enough to exhaust the stack must
 // come back as a syntax error, while any realistic depth still parses.
 TEST(SqlSyntaxError, RefusesNestingDeepEnoughToExhaustTheStack) {
@@ -183,6 +178,14 @@ TEST(SqlSyntaxError, RefusesNestingDeepEnoughToExhaustTheStack) {
     }
     const QString nested = QStringLiteral("SELECT * FROM t WHERE ") + QString(60, u'(') + QStringLiteral("a = 1") + QString(60, u')');
     EXPECT_NO_THROW(parseStatement(nested));
+}
+
+TEST(SqlSyntaxError, BecomesTheEnginesErrorWithItsNumberAndMessage) {
+    const SqlSyntaxError syntax = errorOf([] { parseStatement(u"UPDATE t SET WHERE a = 1"); });
+    const EngineError error = toEngineError(syntax);
+    EXPECT_EQ(error.number(), 3144);
+    EXPECT_EQ(error.description().toStdString(),
+              "Syntax error in UPDATE statement: expected a column name but found 'WHERE' at line 1, column 14");
 }
 
 }  // namespace
