@@ -3,6 +3,7 @@
 #include "engine/errors.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QRegularExpression>
 
 #include <cmath>
@@ -454,6 +455,13 @@ QString dateToText(double serial) {
     // Day 0 is "no date": Basic shows the time alone, midnight included.
     if (!hasDate) return time;
     return hasTime ? date + QLatin1Char(' ') + time : date;
+}
+
+double currentDateSerial() {
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDate d = now.date();
+    const QTime t = now.time();
+    return dateSerial(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second());
 }
 
 QString monthName(int month, bool abbreviated) {

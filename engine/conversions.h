@@ -61,6 +61,9 @@ std::optional<double> parseDateText(const QString& text);
 // Short date text: "dd/mm/yyyy", with " hh:mm:ss" when there is a time; a time alone for day 0.
 QString dateToText(double serial);
 
+// The current local date and time as a day serial (Now).
+double currentDateSerial();
+
 // English month names as the date texts use them (1-based).
 QString monthName(int month, bool abbreviated);
 

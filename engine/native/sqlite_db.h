@@ -88,9 +88,6 @@ FieldType fieldTypeFromDeclared(const QString& declared);
 // "name" with embedded quotes doubled: the only way names enter SQL text.
 QString quoteName(const QString& name);
 
-// Case-insensitive match of SQL LIKE-style text with the wildcards * ? # [list] [!list].
-bool likeMatch(const QString& text, const QString& pattern);
-
 inline constexpr const char* kCollation = "VNOCASE";
 inline constexpr const char* kLikeFunction = "veranth_like";
 

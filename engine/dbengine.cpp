@@ -1,0 +1,79 @@
+#include "engine/dbengine.h"
+
+#include "engine/native/native_database.h"
+#include "engine/native/shared_file.h"
+#include "engine/native/workgroup.h"
+
+namespace veranth::engine {
+
+DBEngine::DBEngine() : context_(std::make_shared<EngineContext>()) {
+    context_->files = std::make_shared<native::FileRegistry>();
+}
+
+void DBEngine::setDefaultUser(const QString& user) {
+    if (user.trimmed().isEmpty()) throw EngineError(err::kBadAccount);
+    defaultUser_ = user;
+}
+
+Collection<Workspace>& DBEngine::workspaces() { return workspaces_; }
+
+std::shared_ptr<Workspace> DBEngine::defaultWorkspace() {
+    if (workspaces_.count() == 0)
+        workspaces_.append(createWorkspace(QStringLiteral("#Default Workspace#"), defaultUser_, defaultPassword_));
+    return workspaces_.item(0);
+}
+
+std::shared_ptr<Workspace> DBEngine::createWorkspace(const QString& name, const QString& user, const QString& password) {
+    return recorded([&] {
+        if (!systemDB_.isEmpty()) {
+            native::authenticate(systemDB_, user, password);
+        } else if (user.compare(QStringLiteral("admin"), Qt::CaseInsensitive) != 0 || !password.isEmpty()) {
+            throw EngineError(err::kBadAccount);
+        }
+        return std::make_shared<Workspace>(context_, name, user);
+    });
+}
+
+std::shared_ptr<Database> DBEngine::openDatabase(const QString& name, int options, bool readOnly, const QString& connect) {
+    return defaultWorkspace()->openDatabase(name, (options & 1) != 0 && false, readOnly, connect);
+}
+
+std::shared_ptr<Database> DBEngine::createDatabase(const QString& name, const QString&, int) {
+    const QString path = recorded([&] { return native::createDatabaseFile(name); });
+    return defaultWorkspace()->openDatabase(path);
+}
+
+void DBEngine::compactDatabase(const QString& source, const QString& destination, const QString&, int) {
+    recorded([&] { native::compactDatabaseFile(source, destination); });
+}
+
+native::RepairReport DBEngine::repairDatabase(const QString& name) {
+    return recorded([&] { return native::repairDatabaseFile(name); });
+}
+
+void DBEngine::registerDatabase(const QString& dsn, const QString&, bool, const QString&) {
+    recorded([&] {
+        throw EngineError(err::kNotSupported, QStringLiteral("Registering the data source '%1' needs the ODBC layer.").arg(dsn));
+    });
+}
+
+void DBEngine::setStatementTranslator(std::shared_ptr<const StatementTranslator> translator) {
+    context_->translator = translator ? std::move(translator) : std::make_shared<PassThroughTranslator>();
+}
+
+void DBEngine::createWorkgroup(const QString& path) {
+    recorded([&] { native::createWorkgroupFile(path); });
+}
+
+void DBEngine::setWorkgroupUser(const QString& path, const QString& user, const QString& password) {
+    recorded([&] { native::setWorkgroupUser(path, user, password); });
+}
+
+void DBEngine::setDatabasePassword(const QString& path, const QString& oldPassword, const QString& newPassword) {
+    const QString connect = oldPassword.isEmpty() ? QString() : QStringLiteral(";pwd=") + oldPassword;
+    auto db = defaultWorkspace()->openDatabase(path, true, false, connect);
+    std::static_pointer_cast<native::NativeDatabase>(db)->newPassword(oldPassword, newPassword);
+    db->close();
+}
+
+}  // namespace veranth::engine

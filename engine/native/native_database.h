@@ -1,0 +1,92 @@
+#pragma once
+
+#include "engine/database.h"
+#include "engine/engine_context.h"
+#include "engine/native/row_backends.h"
+#include "engine/native/shared_file.h"
+#include "engine/querydef.h"
+#include "engine/schema_store.h"
+
+#include <functional>
+
+namespace veranth::engine::native {
+
+// A native database: an SQLite file with the engine's catalog.
+class NativeDatabase : public Database,
+                       public SchemaStore,
+                       public QueryRunner,
+                       public std::enable_shared_from_this<NativeDatabase> {
+public:
+    static std::shared_ptr<NativeDatabase> open(std::shared_ptr<EngineContext> context, std::shared_ptr<SharedFile> file,
+                                                QString path, QString connect, bool readOnly);
+
+    // Database
+    QString name() const override { return path_; }
+    QString connect() const override { return connect_; }
+    bool isReadOnly() const override { return readOnly_; }
+    bool transactions() const override { return true; }
+    QString version() const override;
+    Collection<TableDef>& tableDefs() override;
+    Collection<QueryDef>& queryDefs() override;
+    void execute(const QString& sql, int options = 0) override;
+    std::shared_ptr<Recordset> openRecordset(const QString& source, RecordsetType type = RecordsetType::Default,
+                                             int options = 0) override;
+    std::shared_ptr<QueryDef> createQueryDef(const QString& name = QString(), const QString& sql = QString()) override;
+    void close() override;
+    bool isOpen() const override { return file_ != nullptr; }
+    void beginLevel() override;
+    void commitLevel() override;
+    void rollbackLevel() override;
+    int transactionLevel() const override;
+    const void* transactionKey() const { return file_.get(); }
+
+    // Sets or removes (empty) the database password; the old one must be given.
+    void newPassword(const QString& oldPassword, const QString& newPassword);
+
+    // SchemaStore
+    void createTable(const TableInfo& table) override;
+    void dropTable(const QString& table) override;
+    void renameTable(const QString& from, const QString& to) override;
+    void updateTable(const TableInfo& table) override;
+    void addField(const QString& table, const FieldInfo& field) override;
+    void dropField(const QString& table, const QString& field) override;
+    void renameField(const QString& table, const QString& from, const QString& to) override;
+    void updateField(const QString& table, const FieldInfo& field) override;
+    void addIndex(const QString& table, const IndexInfo& index) override;
+    void dropIndex(const QString& table, const QString& index) override;
+    void renameIndex(const QString& table, const QString& from, const QString& to) override;
+    std::int64_t countRows(const QString& table) override;
+
+    // QueryRunner
+    void executeQuery(const QueryDef& query, int options) override;
+    std::shared_ptr<Recordset> openQuery(const QueryDef& query, RecordsetType type, int options) override;
+    void saveQuery(const QueryInfo& info, const QString& previousName) override;
+
+private:
+    NativeDatabase() = default;
+    SharedFile& file() const;
+    Connection& connection() const { return file().connection(); }
+    void requireWritable() const;
+    // Runs a change as one unit: all of it or none of it.
+    void atomically(const std::function<void()>& change);
+    void reloadIfChanged();
+    TableInfo describedTable(const QString& table);
+    void adoptTable(const TableInfo& table);
+    void createIndexStorage(const TableInfo& table, IndexInfo& index);
+    void runStatement(const QString& sqliteSql, const BoundValues& parameters, bool mustNotReturnRows);
+    std::shared_ptr<Recordset> openSql(const QString& name, const QString& sqliteSql, const QString& engineSql,
+                                       std::vector<std::pair<Value, std::optional<FieldType>>> parameters,
+                                       RecordsetType type, int options);
+    template <class F> auto recorded(F&& f) -> decltype(f()) { return context_->recorded(std::forward<F>(f)); }
+
+    std::shared_ptr<EngineContext> context_;
+    std::shared_ptr<SharedFile> file_;
+    QString path_;
+    QString connect_;
+    bool readOnly_ = false;
+    Collection<TableDef> tableDefs_{err::kTableExists};
+    Collection<QueryDef> queryDefs_;
+    int loadedGeneration_ = -1;
+};
+
+}  // namespace veranth::engine::native

@@ -1,0 +1,49 @@
+#include "engine/native/shared_file.h"
+
+#include "engine/errors.h"
+
+namespace veranth::engine::native {
+
+void SharedFile::beforeWrite() {
+    // readRest() may unregister the reader, so walk a copy.
+    const auto readers = readers_;
+    for (const auto& [reader, _] : readers) reader->readRest();
+}
+
+void SharedFile::beginLevel() {
+    beforeWrite();
+    ++level_;
+    connection_->exec(QStringLiteral("SAVEPOINT veranth_level_%1").arg(level_));
+}
+
+void SharedFile::commitLevel() {
+    if (level_ == 0) throw EngineError(err::kNoTransaction);
+    connection_->exec(QStringLiteral("RELEASE veranth_level_%1").arg(level_));
+    --level_;
+}
+
+void SharedFile::rollbackLevel() {
+    if (level_ == 0) throw EngineError(err::kNoTransaction);
+    beforeWrite();
+    connection_->exec(QStringLiteral("ROLLBACK TO veranth_level_%1").arg(level_));
+    connection_->exec(QStringLiteral("RELEASE veranth_level_%1").arg(level_));
+    --level_;
+    schemaChanged();  // a rolled-back level may have held DDL
+}
+
+std::shared_ptr<SharedFile> FileRegistry::open(const QString& canonicalPath, bool readOnly) {
+    if (auto existing = files_.value(canonicalPath).lock()) {
+        if (readOnly || !existing->connection().isReadOnly()) return existing;
+        // A read-only connection cannot serve a writer: the writer gets its own.
+        auto file = std::make_shared<SharedFile>(Connection::open(canonicalPath, false, false));
+        files_.insert(canonicalPath, file);
+        return file;
+    }
+    auto file = std::make_shared<SharedFile>(Connection::open(canonicalPath, readOnly, false));
+    files_.insert(canonicalPath, file);
+    return file;
+}
+
+bool FileRegistry::isOpen(const QString& canonicalPath) const { return !files_.value(canonicalPath).expired(); }
+
+}  // namespace veranth::engine::native
