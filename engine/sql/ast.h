@@ -319,7 +319,7 @@ struct DeleteStatement {
 // ---------------------------------------------------------------------------------------------
 // Definitions
 
-struct TypeSpecification {
+struct TypeDeclaration {
     ColumnType type = ColumnType::Text;
     QString spelling;     // the type name as written
     QList<int> arguments; // TEXT(50) -> {50}; DECIMAL(10, 2) -> {10, 2}; COUNTER(1, 1) -> seed, step
@@ -340,7 +340,7 @@ struct ConstraintDefinition {
 
 struct ColumnDefinition {
     QString name;
-    TypeSpecification type;
+    TypeDeclaration type;
     bool notNull = false;
     ExpressionPtr defaultValue;
     std::optional<ConstraintDefinition> constraint;
@@ -397,7 +397,7 @@ struct TransformStatement {  // a cross-tab query
 
 struct ParameterDeclaration {
     QString name;
-    TypeSpecification type;
+    TypeDeclaration type;
     SourcePosition position;
 };
 

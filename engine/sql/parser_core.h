@@ -2,8 +2,8 @@
 
 // The recursive-descent parser behind parser.h. Its grammar is split by subject:
 // parser_core.cpp (tokens, names, errors), parser_expression.cpp, parser_query.cpp (SELECT,
-// FROM, UNION), parser_action.cpp (INSERT, UPDATE, DELETE), parser_definition.cpp (DDL,
-// PARAMETERS, TRANSFORM types) and parser.cpp (statements and entry points).
+// FROM, UNION), parser_action.cpp (INSERT, UPDATE, DELETE), parser_definition.cpp (PARAMETERS,
+// data types, CREATE, DROP, ALTER, TRANSFORM) and parser.cpp (statements and entry points).
 
 #include <vector>
 
@@ -128,7 +128,7 @@ private:
 
     // ---- definitions (parser_definition.cpp)
     std::vector<ParameterDeclaration> parameterDeclarations();
-    TypeSpecification typeSpecification();
+    TypeDeclaration typeDeclaration();
     ColumnDefinition columnDefinition();
     bool atTableConstraint() const;
     ConstraintDefinition tableConstraint();

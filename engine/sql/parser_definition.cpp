@@ -11,31 +11,31 @@ std::vector<ParameterDeclaration> Parser::parameterDeclarations() {
         ParameterDeclaration declaration;
         declaration.position = peek().position;
         declaration.name = namePart("a parameter name");
-        declaration.type = typeSpecification();
+        declaration.type = typeDeclaration();
         declarations.push_back(std::move(declaration));
     } while (accept(TokenKind::Comma));
     accept(TokenKind::Semicolon);
     return declarations;
 }
 
-TypeSpecification Parser::typeSpecification() {
-    TypeSpecification spec;
+TypeDeclaration Parser::typeDeclaration() {
+    TypeDeclaration declared;
     const std::optional<ColumnType> type =
         at(TokenKind::Identifier) ? columnTypeFromName(peek().text) : std::nullopt;
     if (!type) fail(QStringLiteral("a data type"));
-    spec.type = *type;
-    spec.spelling = take().string();
+    declared.type = *type;
+    declared.spelling = take().string();
     if (accept(TokenKind::LeftParen)) {
         do {
             const Token& number = expect(TokenKind::Number, "a whole number");
             bool whole = false;
             const int value = number.text.toInt(&whole);
             if (!whole) failAt(number, QStringLiteral("%1 is not a whole number").arg(describe(number)));
-            spec.arguments.append(value);
+            declared.arguments.append(value);
         } while (accept(TokenKind::Comma));
         expect(TokenKind::RightParen, "')'");
     }
-    return spec;
+    return declared;
 }
 
 ColumnDefinition Parser::columnDefinition() {
@@ -43,7 +43,7 @@ ColumnDefinition Parser::columnDefinition() {
     ColumnDefinition column;
     column.position = peek().position;
     column.name = namePart("a column name");
-    column.type = typeSpecification();
+    column.type = typeDeclaration();
     while (true) {
         if (at(Keyword::Not) && at(Keyword::Null, 1)) {
             take();

@@ -472,11 +472,11 @@ private:
         if (database->connect) out_ += u' ' + quoted(*database->connect);
     }
 
-    void type(const TypeSpecification& spec) {
-        out_ += spec.spelling.isEmpty() ? columnTypeName(spec.type) : spec.spelling;
-        if (spec.arguments.isEmpty()) return;
+    void type(const TypeDeclaration& declared) {
+        out_ += declared.spelling.isEmpty() ? columnTypeName(declared.type) : declared.spelling;
+        if (declared.arguments.isEmpty()) return;
         QStringList numbers;
-        for (int n : spec.arguments) numbers.append(QString::number(n));
+        for (int n : declared.arguments) numbers.append(QString::number(n));
         out_ += u'(' + numbers.join(QLatin1String(", ")) + u')';
     }
 
