@@ -83,11 +83,13 @@ void Field::setOrdinalPosition(int position) {
     changeStored([&](FieldInfo& f) { f.ordinalPosition = position; });
 }
 
-std::shared_ptr<FieldValueSource> Field::source() const {
-    auto source = source_.lock();
-    if (!source)
+// Fields are read in tight loops: a check that the recordset still exists is enough, the
+// engine being used from one thread per connection.
+FieldValueSource* Field::source() const {
+    if (!sourceRaw_)
         throw EngineError(err::kNotSupported, QStringLiteral("A field of a table design has no value; open a recordset."));
-    return source;
+    if (source_.expired()) throw EngineError(err::kInvalidOperation, QStringLiteral("The recordset of this field is closed."));
+    return sourceRaw_;
 }
 
 Value Field::value() const { return source()->fieldValue(column_); }

@@ -65,19 +65,21 @@ public:
 
     // Engine side.
     void attachToTable(std::weak_ptr<TableDef> table) { table_ = std::move(table); }
-    void bindToRecordset(std::weak_ptr<FieldValueSource> source, int column) {
-        source_ = std::move(source);
+    void bindToRecordset(const std::shared_ptr<FieldValueSource>& source, int column) {
+        source_ = source;
+        sourceRaw_ = source.get();
         column_ = column;
     }
 
 private:
     void changeStored(const std::function<void(FieldInfo&)>& change);
     void requireNotStored(const char* property) const;
-    std::shared_ptr<FieldValueSource> source() const;
+    FieldValueSource* source() const;
 
     FieldInfo info_;
     std::weak_ptr<TableDef> table_;
-    std::weak_ptr<FieldValueSource> source_;
+    std::weak_ptr<FieldValueSource> source_;  // watches the recordset's lifetime
+    FieldValueSource* sourceRaw_ = nullptr;
     int column_ = -1;
 };
 

@@ -45,7 +45,7 @@ void Recordset::bindFields() {
     int column = 0;
     for (const auto& info : backend().fields()) {
         auto f = std::make_shared<Field>(info);
-        f->bindToRecordset(weak_from_this(), column++);
+        f->bindToRecordset(shared_from_this(), column++);
         fields.push_back(f);
     }
     fields_.load(std::move(fields));
@@ -111,7 +111,7 @@ const std::vector<Value>& Recordset::currentRow() {
     requireCurrent();
     if (cachedRowIndex_ != position_) {
         if (backend().isDeleted(position_)) throw EngineError(err::kRecordDeleted);
-        cachedRow_ = backend().row(position_);
+        backend().readRow(position_, cachedRow_);
         cachedRowIndex_ = position_;
     }
     return cachedRow_;
@@ -216,8 +216,8 @@ void Recordset::setBookmark(const QByteArray& bookmark) {
 }
 
 QByteArray Recordset::lastModified() const {
-    if (lastModified_.isEmpty()) throw EngineError(err::kNoCurrentRecord);
-    return lastModified_;
+    if (lastModified_ < 0) throw EngineError(err::kNoCurrentRecord);
+    return backend().bookmarkOf(lastModified_);
 }
 
 void Recordset::find(const QString& text, bool forward, std::int64_t start) {
@@ -235,7 +235,7 @@ void Recordset::find(const QString& text, bool forward, std::int64_t start) {
         const std::int64_t step = forward ? 1 : -1;
         for (std::int64_t p = start; p >= 0 && backend().ensure(p); p += step) {
             if (backend().isDeleted(p)) continue;
-            row = backend().row(p);
+            backend().readRow(p, row);
             if (criteria.matches(lookup)) {
                 moveTo(p);
                 noMatch_ = false;
@@ -357,11 +357,10 @@ void Recordset::update() {
     recorded([&] {
         if (editMode_ == EditMode::None) throw EngineError(err::kUpdateWithoutEdit);
         if (editMode_ == EditMode::Add) {
-            const std::int64_t index = backend().insert(buffer_);
-            lastModified_ = backend().bookmarkOf(index);
+            lastModified_ = backend().insert(buffer_);
         } else {
             backend().update(position_, buffer_, changed_);
-            lastModified_ = backend().bookmarkOf(position_);
+            lastModified_ = position_;
         }
         editMode_ = EditMode::None;
         cachedRowIndex_ = -1;

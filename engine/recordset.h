@@ -132,7 +132,7 @@ private:
     std::vector<bool> changed_;
     std::int64_t cachedRowIndex_ = -1;
     std::vector<Value> cachedRow_;
-    QByteArray lastModified_;
+    std::int64_t lastModified_ = -1;
 };
 
 }  // namespace veranth::engine

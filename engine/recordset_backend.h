@@ -26,8 +26,9 @@ public:
     // Rows known so far; all of them once `complete()`.
     virtual std::int64_t knownCount() const = 0;
     virtual bool complete() const = 0;
-    // The row's values in field order; 3167 for a row deleted since it was listed.
-    virtual std::vector<Value> row(std::int64_t index) = 0;
+    // The row's values in field order, into `out` (its storage is reused); 3167 for a row
+    // deleted since it was listed.
+    virtual void readRow(std::int64_t index, std::vector<Value>& out) = 0;
     virtual bool isDeleted(std::int64_t index) = 0;
     virtual QByteArray bookmarkOf(std::int64_t index) = 0;
     virtual std::optional<std::int64_t> indexOfBookmark(const QByteArray& bookmark) = 0;

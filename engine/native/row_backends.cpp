@@ -133,7 +133,7 @@ bool KeysetBackend::ensure(std::int64_t index) {
     return index >= 0 && index < knownCount();
 }
 
-std::vector<Value> KeysetBackend::row(std::int64_t index) {
+void KeysetBackend::readRow(std::int64_t index, std::vector<Value>& values) {
     if (!ensure(index)) throw EngineError(err::kNoCurrentRecord);
     if (!fetch_)
         fetch_.emplace(file_->connection().prepare(
@@ -144,11 +144,9 @@ std::vector<Value> KeysetBackend::row(std::int64_t index) {
         fetch_->reset();
         throw EngineError(err::kRecordDeleted);  // deleted by another statement since it was listed
     }
-    std::vector<Value> values;
-    values.reserve(table_.fields.size());
-    for (size_t i = 0; i < table_.fields.size(); ++i) values.push_back(fetch_->value(static_cast<int>(i), table_.fields[i].type));
+    values.resize(table_.fields.size());
+    for (size_t i = 0; i < table_.fields.size(); ++i) values[i] = fetch_->value(static_cast<int>(i), table_.fields[i].type);
     fetch_->reset();
-    return values;
 }
 
 QByteArray KeysetBackend::bookmarkOf(std::int64_t index) {
@@ -204,7 +202,7 @@ std::int64_t KeysetBackend::insert(const std::vector<Value>& given) {
     insert_->step();
     insert_->reset();
     const std::int64_t rowid = file_->connection().lastInsertRowid();
-    added_.insert(rowid);
+    if (!complete_) added_.insert(rowid);  // so the listing still to come does not list it twice
     remember(rowid);
     return knownCount() - 1;
 }
@@ -348,12 +346,13 @@ bool MaterialisedBackend::readOne() {
         finish();
         return false;
     }
-    std::vector<Value> values;
-    values.reserve(fields_.size());
+    std::vector<Value> values = std::move(spare_);
+    values.resize(fields_.size());
     for (size_t i = 0; i < fields_.size(); ++i) {
         const int column = static_cast<int>(i);
-        values.push_back(typed_[i] ? statement_->value(column, fields_[i].type) : statement_->dynamicValue(column));
+        values[i] = typed_[i] ? statement_->value(column, fields_[i].type) : statement_->dynamicValue(column);
     }
+    spare_ = std::vector<Value>();
     rows_.push_back(std::move(values));
     return true;
 }
@@ -367,6 +366,7 @@ bool MaterialisedBackend::ensure(std::int64_t index) {
     if (index < 0) return false;
     if (forwardOnly_)
         while (!rows_.empty() && base_ < index) {
+            spare_ = std::move(rows_.front());
             rows_.pop_front();
             ++base_;
         }
@@ -375,10 +375,10 @@ bool MaterialisedBackend::ensure(std::int64_t index) {
     return index < knownCount();
 }
 
-std::vector<Value> MaterialisedBackend::row(std::int64_t index) {
-    if (!ensure(index)) throw EngineError(err::kNoCurrentRecord);
+void MaterialisedBackend::readRow(std::int64_t index, std::vector<Value>& out) {
     if (index < base_) throw EngineError(err::kNotSupported, QStringLiteral("A forward-only recordset cannot go back."));
-    return rows_[static_cast<size_t>(index - base_)];
+    if (!ensure(index)) throw EngineError(err::kNoCurrentRecord);
+    out = rows_[static_cast<size_t>(index - base_)];
 }
 
 QByteArray MaterialisedBackend::bookmarkOf(std::int64_t index) { return encodeIndex(index); }

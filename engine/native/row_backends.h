@@ -36,7 +36,7 @@ public:
     bool ensure(std::int64_t index) override;
     std::int64_t knownCount() const override { return static_cast<std::int64_t>(keys_.size()); }
     bool complete() const override { return complete_; }
-    std::vector<Value> row(std::int64_t index) override;
+    void readRow(std::int64_t index, std::vector<Value>& out) override;
     bool isDeleted(std::int64_t index) override { return deleted_.count(index) != 0; }
     QByteArray bookmarkOf(std::int64_t index) override;
     std::optional<std::int64_t> indexOfBookmark(const QByteArray& bookmark) override;
@@ -86,7 +86,7 @@ public:
     bool ensure(std::int64_t index) override;
     std::int64_t knownCount() const override { return base_ + static_cast<std::int64_t>(rows_.size()); }
     bool complete() const override { return !statement_; }
-    std::vector<Value> row(std::int64_t index) override;
+    void readRow(std::int64_t index, std::vector<Value>& out) override;
     bool isDeleted(std::int64_t) override { return false; }
     QByteArray bookmarkOf(std::int64_t index) override;
     std::optional<std::int64_t> indexOfBookmark(const QByteArray& bookmark) override;
@@ -112,6 +112,7 @@ private:
     std::optional<Statement> statement_;
     std::deque<std::vector<Value>> rows_;
     std::int64_t base_ = 0;  // index of rows_.front()
+    std::vector<Value> spare_;  // a row left behind by a forward-only set, reused for the next
     bool forwardOnly_;
     std::vector<bool> typed_;  // per column: read in its field type, or as SQLite holds it
 };

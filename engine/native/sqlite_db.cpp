@@ -66,7 +66,10 @@ QString firstNameAfter(const QString& message, const QString& marker) {
 
 std::unique_ptr<Connection> Connection::open(const QString& path, bool readOnly, bool create) {
     sqlite3* db = nullptr;
-    const int flags = readOnly ? SQLITE_OPEN_READONLY : (SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0));
+    // One connection is only ever used by one thread at a time, so SQLite's own per-call
+    // locking is left out (the file locks between processes stay).
+    const int flags = SQLITE_OPEN_NOMUTEX |
+                      (readOnly ? SQLITE_OPEN_READONLY : (SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0)));
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
     std::unique_ptr<Connection> connection(new Connection(db, path, readOnly));
     if (rc != SQLITE_OK) connection->fail(rc, path);
