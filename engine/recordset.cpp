@@ -58,7 +58,8 @@ RecordsetBackend& Recordset::backend() const {
 
 bool Recordset::updatable() const { return !readOnly_ && backend_ && backend_->updatable(); }
 
-bool Recordset::bof() const { return position_ < 0; }
+// An empty set is at both ends at once.
+bool Recordset::bof() const { return position_ < 0 || (atEnd_ && position_ == 0); }
 
 bool Recordset::eof() const { return atEnd_ || (position_ < 0 && backend_ && !backend_->ensure(0)); }
 
@@ -318,6 +319,7 @@ void Recordset::requery() {
     recorded([&] {
         backend_ = backend().reopen(QString(), QString());
         cachedRowIndex_ = -1;
+        lastModified_ = -1;
         moveTo(0);
     });
 }

@@ -264,6 +264,7 @@ void NativeDatabase::addField(const QString& tableName, const FieldInfo& given) 
             adoptTable(table);
             connection().exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(quoteName(table.name), columnDefinition(field)));
             catalog::insertField(connection(), table.name, field);
+            catalog::touchTable(connection(), table.name);
         });
     });
 }
@@ -284,6 +285,7 @@ void NativeDatabase::dropField(const QString& tableName, const QString& fieldNam
             adoptTable(table);
             connection().exec(QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(quoteName(table.name), quoteName(field->name)));
             catalog::deleteField(connection(), table.name, field->name);
+            catalog::touchTable(connection(), table.name);
         });
     });
 }
@@ -340,6 +342,7 @@ void NativeDatabase::updateField(const QString& tableName, const FieldInfo& chan
         atomically([&] {
             adoptTable(table);
             catalog::updateField(connection(), table.name, changed);
+            catalog::touchTable(connection(), table.name);
         });
     });
 }
@@ -355,6 +358,7 @@ void NativeDatabase::addIndex(const QString& tableName, const IndexInfo& given) 
             adoptTable(table);
             createIndexStorage(table, index);
             catalog::insertIndex(connection(), table.name, index);
+            catalog::touchTable(connection(), table.name);
         });
     });
 }
@@ -371,6 +375,7 @@ void NativeDatabase::dropIndex(const QString& tableName, const QString& indexNam
             adoptTable(table);
             connection().exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(quoteName(found->storageName)));
             catalog::deleteIndex(connection(), table.name, found->name);
+            catalog::touchTable(connection(), table.name);
         });
     });
 }
@@ -383,6 +388,7 @@ void NativeDatabase::renameIndex(const QString& tableName, const QString& from, 
         atomically([&] {
             adoptTable(table);
             catalog::renameIndex(connection(), table.name, from, to);
+            catalog::touchTable(connection(), table.name);
         });
     });
 }

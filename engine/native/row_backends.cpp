@@ -187,10 +187,10 @@ Value KeysetBackend::nextCounter(const FieldInfo& field) {
 
 std::int64_t KeysetBackend::insert(const std::vector<Value>& given) {
     std::vector<Value> values = given;
+    checkRow(table_, values);  // before a counter value is drawn for the row
     file_->beforeWrite();
     for (size_t i = 0; i < table_.fields.size(); ++i)
         if (table_.fields[i].isAutoIncrement() && values[i].isNull()) values[i] = nextCounter(table_.fields[i]);
-    checkRow(table_, values);
     if (!insert_) {
         QStringList marks;
         for (size_t i = 0; i < table_.fields.size(); ++i) marks << QStringLiteral("?");

@@ -163,6 +163,9 @@ TEST_F(EngineSchema, ExecuteRunsActionsAndRefusesSelects) {
     EXPECT_EQ(errorNumberOf([&] { db->execute(QStringLiteral("SELECT * FROM Clients")); }), err::kCannotExecuteSelect);
     EXPECT_EQ(errorNumberOf([&] { db->openRecordset(QStringLiteral("SELECT * FROM Nowhere")); }), err::kInputTableNotFound);
     EXPECT_EQ(engine.errors().item(0).number, err::kInputTableNotFound);
+    db->execute(QStringLiteral("UPDATE Clients SET Active = -1"));  // a success leaves the last failure listed
+    EXPECT_EQ(engine.errors().count(), 1);
+    EXPECT_EQ(engine.errors().item(0).number, err::kInputTableNotFound);
     auto readOnly = engine.openDatabase(path("main"), 0, true);
     EXPECT_EQ(errorNumberOf([&] { readOnly->execute(QStringLiteral("DELETE FROM Clients")); }), err::kReadOnly);
     EXPECT_FALSE(readOnly->openRecordset(QStringLiteral("Clients"))->updatable());

@@ -197,6 +197,24 @@ TEST_F(EngineRecordset, SnapshotsAndForwardOnlySetsAreStatic) {
     EXPECT_EQ(dynaset->recordCount(), 2);  // a new set sees the changes
 }
 
+TEST_F(EngineRecordset, AnEmptySetIsAtBothEnds) {
+    db->execute(QStringLiteral("DELETE FROM Clients"));
+    for (auto type : {RecordsetType::Table, RecordsetType::Dynaset, RecordsetType::Snapshot, RecordsetType::ForwardOnly}) {
+        auto rs = db->openRecordset(QStringLiteral("Clients"), type);
+        EXPECT_TRUE(rs->bof());
+        EXPECT_TRUE(rs->eof());
+        EXPECT_EQ(rs->recordCount(), 0);
+        EXPECT_EQ(errorNumberOf([&] { rs->field(0)->value(); }), err::kNoCurrentRecord);
+    }
+    auto rs = db->openRecordset(QStringLiteral("Clients"), RecordsetType::Dynaset);
+    rs->addNew();
+    rs->field(QStringLiteral("Name"))->setValue(Value("First"));
+    rs->update();
+    rs->moveFirst();
+    EXPECT_FALSE(rs->bof());
+    EXPECT_EQ(rs->field(QStringLiteral("ID"))->value(), Value::longValue(6));  // counters are never reused
+}
+
 TEST_F(EngineRecordset, DynasetOfABigTableReadsOnlyWhatIsShown) {
     db->execute(QStringLiteral(
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000) "
