@@ -61,6 +61,8 @@ public:
     virtual void commitLevel() = 0;
     virtual void rollbackLevel() = 0;
     virtual int transactionLevel() const = 0;
+    // Databases with the same key share one transaction (two objects on one file).
+    virtual const void* transactionKey() const { return this; }
 
 protected:
     void setRecordsAffected(std::int64_t n) { recordsAffected_ = n; }

@@ -1,6 +1,7 @@
 #include "engine/dbengine.h"
 
 #include "engine/native/native_database.h"
+#include "engine/native/native_kind.h"
 #include "engine/native/shared_file.h"
 #include "engine/native/workgroup.h"
 
@@ -8,6 +9,11 @@ namespace veranth::engine {
 
 DBEngine::DBEngine() : context_(std::make_shared<EngineContext>()) {
     context_->files = std::make_shared<native::FileRegistry>();
+    context_->kinds.push_back(std::make_shared<native::NativeKind>());
+}
+
+void DBEngine::registerDatabaseKind(std::shared_ptr<DatabaseKind> kind) {
+    if (kind) context_->kinds.push_back(std::move(kind));
 }
 
 void DBEngine::setDefaultUser(const QString& user) {
@@ -35,7 +41,9 @@ std::shared_ptr<Workspace> DBEngine::createWorkspace(const QString& name, const 
 }
 
 std::shared_ptr<Database> DBEngine::openDatabase(const QString& name, int options, bool readOnly, const QString& connect) {
-    return defaultWorkspace()->openDatabase(name, (options & 1) != 0 && false, readOnly, connect);
+    // Option 1 (no driver prompt) matters only to kinds that could prompt.
+    (void)options;
+    return defaultWorkspace()->openDatabase(name, false, readOnly, connect);
 }
 
 std::shared_ptr<Database> DBEngine::createDatabase(const QString& name, const QString&, int) {

@@ -62,6 +62,8 @@ public:
 
     // The SQL dialect replaces the pass-through translator here.
     void setStatementTranslator(std::shared_ptr<const StatementTranslator> translator);
+    // ISAM and ODBC kinds of database register here.
+    void registerDatabaseKind(std::shared_ptr<DatabaseKind> kind);
 
     // Workgroup files and database passwords (fixtures and support tools).
     void createWorkgroup(const QString& path);

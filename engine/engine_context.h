@@ -1,9 +1,11 @@
 #pragma once
 
+#include "engine/database_kind.h"
 #include "engine/errors.h"
 #include "engine/statement_translator.h"
 
 #include <memory>
+#include <vector>
 
 namespace veranth::engine {
 
@@ -17,6 +19,8 @@ struct EngineContext {
     std::shared_ptr<ErrorList> errors = std::make_shared<ErrorList>();
     std::shared_ptr<native::FileRegistry> files;
     std::shared_ptr<const StatementTranslator> translator = std::make_shared<PassThroughTranslator>();
+    // Later registrations win, so a kind can take over a prefix.
+    std::vector<std::shared_ptr<DatabaseKind>> kinds;
 
     // Runs f; a failure is recorded in Errors, then passed on.
     template <class F>

@@ -2,10 +2,6 @@
 
 #include "engine/connect_string.h"
 #include "engine/errors.h"
-#include "engine/native/file_names.h"
-#include "engine/native/native_database.h"
-
-#include <QFileInfo>
 #include <set>
 
 namespace veranth::engine {
@@ -15,17 +11,19 @@ Workspace::Workspace(std::shared_ptr<EngineContext> context, QString name, QStri
 
 Workspace::~Workspace() = default;
 
-std::shared_ptr<Database> Workspace::openDatabase(const QString& name, bool, bool readOnly, const QString& connect) {
+std::shared_ptr<Database> Workspace::openDatabase(const QString& name, bool exclusive, bool readOnly,
+                                                  const QString& connect) {
     return context_->recorded([&]() -> std::shared_ptr<Database> {
         const QString prefix = connectPrefix(connect);
-        if (prefix.compare(QStringLiteral("ODBC"), Qt::CaseInsensitive) == 0)
-            throw EngineError(err::kOdbcConnectionFailed, connectValue(connect, QStringLiteral("DSN")));
-        if (!prefix.isEmpty()) throw EngineError(err::kIsamNotFound, prefix);
-        const QString path = native::resolveDatabaseFile(name);
-        if (path.isEmpty()) throw EngineError(err::kFileNotFound, name);
-        native::requireNativeFile(path, path);
-        auto file = context_->files->open(QFileInfo(path).canonicalFilePath(), readOnly);
-        auto db = native::NativeDatabase::open(context_, file, path, connect, readOnly);
+        std::shared_ptr<DatabaseKind> kind;
+        for (auto it = context_->kinds.rbegin(); it != context_->kinds.rend() && !kind; ++it)
+            if ((*it)->handles(prefix)) kind = *it;
+        if (!kind) {
+            if (prefix.compare(QStringLiteral("ODBC"), Qt::CaseInsensitive) == 0)
+                throw EngineError(err::kOdbcConnectionFailed, connectValue(connect, QStringLiteral("DSN")));
+            throw EngineError(err::kIsamNotFound, prefix);
+        }
+        auto db = kind->open(context_, name, exclusive, readOnly, connect);
         while (db->transactionLevel() < level_) db->beginLevel();
         databases_.push_back(db);
         return db;
@@ -44,9 +42,7 @@ template <class F>
 void Workspace::forEachTransactionFile(F&& f) {
     std::set<const void*> seen;
     for (const auto& db : databases()) {
-        auto* native = dynamic_cast<native::NativeDatabase*>(db.get());
-        const void* key = native ? native->transactionKey() : db.get();
-        if (seen.insert(key).second) f(*db);
+        if (seen.insert(db->transactionKey()).second) f(*db);
     }
 }
 

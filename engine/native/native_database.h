@@ -38,7 +38,7 @@ public:
     void commitLevel() override;
     void rollbackLevel() override;
     int transactionLevel() const override;
-    const void* transactionKey() const { return file_.get(); }
+    const void* transactionKey() const override { return file_.get(); }
 
     // Sets or removes (empty) the database password; the old one must be given.
     void newPassword(const QString& oldPassword, const QString& newPassword);

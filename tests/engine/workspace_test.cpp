@@ -76,3 +76,28 @@ TEST_F(EngineWorkspace, DatabasePasswordIsAskedAtOpen) {
 }
 
 }  // namespace
+
+namespace {
+
+// A kind that only shows it was asked.
+class RefusingKind : public veranth::engine::DatabaseKind {
+public:
+    bool handles(const QString& prefix) const override { return prefix.compare(QStringLiteral("Text"), Qt::CaseInsensitive) == 0; }
+    std::shared_ptr<veranth::engine::Database> open(const std::shared_ptr<veranth::engine::EngineContext>&, const QString& name,
+                                                    bool, bool, const QString&) override {
+        throw veranth::engine::EngineError(veranth::engine::err::kFileNotFound, QStringLiteral("text:") + name);
+    }
+};
+
+TEST_F(EngineWorkspace, ConnectPrefixChoosesTheKindOfDatabase) {
+    EXPECT_EQ(errorNumberOf([&] { engine.openDatabase(dir.path(), 0, false, QStringLiteral("dBase IV;")); }), err::kIsamNotFound);
+    EXPECT_EQ(errorNumberOf([&] { engine.openDatabase(QString(), 1, false, QStringLiteral("ODBC;DSN=Sales;")); }),
+              err::kOdbcConnectionFailed);
+    EXPECT_EQ(errorNumberOf([&] { engine.openDatabase(dir.path(), 0, false, QStringLiteral("Text;")); }), err::kIsamNotFound);
+    engine.registerDatabaseKind(std::make_shared<RefusingKind>());
+    EXPECT_EQ(errorNumberOf([&] { engine.openDatabase(QStringLiteral("folder"), 0, false, QStringLiteral("TEXT;")); }),
+              err::kFileNotFound);
+    EXPECT_EQ(engine.errors().item(0).description, QStringLiteral("Could not find file 'text:folder'."));
+}
+
+}  // namespace
