@@ -5,8 +5,10 @@
 #include "engine/criteria.h"
 #include "engine/errors.h"
 #include "engine/native/catalog.h"
+#include "engine/native/file_names.h"
 #include "engine/native/password_hash.h"
 
+#include <QFileInfo>
 #include <QUuid>
 
 #include <sqlite3.h>
@@ -26,6 +28,26 @@ void requireName(const QString& name, const char* what) {
 
 bool sameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
+// An attachment to another native file has a connect of the form ";DATABASE=path".
+bool isNativeAttachment(const QString& connect) {
+    return connect.trimmed().startsWith(QLatin1Char(';')) && !connectValue(connect, QStringLiteral("DATABASE")).isEmpty();
+}
+
+QString attachmentPath(const QString& connect) {
+    const QString given = connectValue(connect, QStringLiteral("DATABASE"));
+    const QString path = resolveDatabaseFile(given);
+    if (path.isEmpty()) throw EngineError(err::kFileNotFound, given);
+    requireNativeFile(path, path);
+    return QFileInfo(path).canonicalFilePath();
+}
+
+TableInfo sourceDesign(const QString& path, const QString& table) {
+    auto source = Connection::open(path, true, false);
+    for (const TableInfo& t : catalog::loadTables(*source))
+        if (sameName(t.name, table) && !t.isAttached()) return t;
+    throw EngineError(err::kInputTableNotFound, table);
+}
+
 QString columnDefinition(const FieldInfo& f) { return quoteName(f.name) + QLatin1Char(' ') + catalog::storageType(f); }
 
 }  // namespace
@@ -44,6 +66,7 @@ std::shared_ptr<NativeDatabase> NativeDatabase::open(std::shared_ptr<EngineConte
         const QString given = connectValue(db->connect_, QStringLiteral("pwd"));
         if (!verifyPassword(given, hash)) throw EngineError(err::kBadPassword, db->path_);
     }
+    db->attachKnownSources();
     std::weak_ptr<NativeDatabase> self = db;
     db->tableDefs_.setHooks(
         [self](const std::shared_ptr<TableDef>& t) {
@@ -179,12 +202,57 @@ void NativeDatabase::createIndexStorage(const TableInfo& table, IndexInfo& index
     }
 }
 
+// Joins the files of existing attachments while no transaction can be open yet; a source
+// that is missing now is reported when its table is opened.
+void NativeDatabase::attachKnownSources() {
+    if (file().level() > 0 || !catalog::exists(connection())) return;
+    Statement s = connection().prepare(
+        QStringLiteral("SELECT Connect FROM MSysTables WHERE (Attributes & %1) <> 0").arg(table_attr::kAttached));
+    QStringList connects;
+    while (s.step()) connects << s.text(0);
+    for (const QString& connect : connects) {
+        if (!isNativeAttachment(connect)) continue;
+        try {
+            file().attach(attachmentPath(connect));
+        } catch (const EngineError&) {
+        }
+    }
+}
+
+NativeDatabase::AttachedSource NativeDatabase::attachedSource(const TableInfo& link) {
+    if (!isNativeAttachment(link.connect))
+        throw EngineError(err::kIsamNotFound, connectPrefix(link.connect).isEmpty() ? link.connect : connectPrefix(link.connect));
+    const QString path = attachmentPath(link.connect);
+    AttachedSource source;
+    source.design = sourceDesign(path, link.sourceTableName.isEmpty() ? link.name : link.sourceTableName);
+    source.place = TablePlace{file().attach(path), source.design.name};
+    source.design.name = link.name;
+    return source;
+}
+
+void NativeDatabase::createAttachment(const TableInfo& given) {
+    TableInfo link = given;
+    const bool odbc = connectPrefix(link.connect).compare(QStringLiteral("ODBC"), Qt::CaseInsensitive) == 0;
+    link.attributes |= odbc ? table_attr::kAttachedOdbc : table_attr::kAttached;
+    if (link.sourceTableName.isEmpty()) link.sourceTableName = link.name;
+    if (isNativeAttachment(link.connect)) {
+        link.fields = sourceDesign(attachmentPath(link.connect), link.sourceTableName).fields;
+        file().attach(attachmentPath(link.connect));
+    }
+    link.indexes.clear();
+    atomically([&] {
+        if (!catalog::exists(connection())) catalog::create(connection());
+        catalog::insertTable(connection(), link);
+    });
+}
+
 void NativeDatabase::createTable(const TableInfo& given) {
     recorded([&] {
         requireWritable();
         requireName(given.name, "table");
         reloadIfChanged();
         if (tableDefs_.contains(given.name)) throw EngineError(err::kTableExists, given.name);
+        if (!given.connect.trimmed().isEmpty()) return createAttachment(given);
         if (given.fields.empty())
             throw EngineError(err::kInvalidArgumentEngine, QStringLiteral("table '%1' has no fields").arg(given.name));
         TableInfo table = given;
@@ -396,8 +464,8 @@ void NativeDatabase::renameIndex(const QString& tableName, const QString& from, 
 std::int64_t NativeDatabase::countRows(const QString& tableName) {
     return recorded([&] {
         const TableInfo table = describedTable(tableName);
-        if (table.isAttached()) return std::int64_t{0};
-        Statement s = connection().prepare(QStringLiteral("SELECT count(*) FROM %1").arg(quoteName(table.name)));
+        const QString place = table.isAttached() ? attachedSource(table).place.sql() : quoteName(table.name);
+        Statement s = connection().prepare(QStringLiteral("SELECT count(*) FROM %1").arg(place));
         s.step();
         return s.int64(0);
     });
@@ -459,22 +527,29 @@ std::shared_ptr<Recordset> NativeDatabase::openRecordset(const QString& source, 
         reloadIfChanged();
         const bool readOnly = readOnly_ || (options & rs_option::kReadOnly);
         if (auto table = tableDefs_.find(source.trimmed())) {
-            if (table->isAttached())
-                throw EngineError(err::kIsamNotFound,
-                                  QStringLiteral("%1 (attached tables cannot be opened by this build yet)").arg(table->connect()));
-            const TableInfo info = table->info();
+            TableInfo info = table->info();
+            TablePlace place{QStringLiteral("main"), info.name};
+            if (table->isAttached()) {
+                if (type == RecordsetType::Table)
+                    throw EngineError(err::kNotSupported,
+                                      QStringLiteral("An attached table opens as a dynaset or a snapshot, not as a table."));
+                AttachedSource source = attachedSource(info);
+                info = source.design;
+                place = source.place;
+                if (type == RecordsetType::Default) type = RecordsetType::Dynaset;
+            }
             const bool forwardOnly = type == RecordsetType::ForwardOnly || (options & rs_option::kForwardOnly);
             if (type == RecordsetType::Snapshot || forwardOnly) {
                 QStringList columns;
                 for (const auto& f : info.fields) columns << quoteName(f.name);
                 auto backend = std::make_shared<MaterialisedBackend>(
-                    file_, QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QStringLiteral(", ")), quoteName(info.name)),
+                    file_, QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QStringLiteral(", ")), place.sql()),
                     BoundValues{}, info.fields, forwardOnly);
                 return Recordset::open(forwardOnly ? RecordsetType::ForwardOnly : RecordsetType::Snapshot, info.name,
                                        backend, true, context_->errors);
             }
             auto backend = std::make_shared<KeysetBackend>(file_, info, WhereOrder{}, !readOnly && table->updatable(),
-                                                           QStringLiteral("System tables cannot be changed."));
+                                                           QStringLiteral("System tables cannot be changed."), place);
             const RecordsetType actual = type == RecordsetType::Default ? RecordsetType::Table : type;
             return Recordset::open(actual, info.name, backend, readOnly, context_->errors);
         }

@@ -73,6 +73,15 @@ private:
     TableInfo describedTable(const QString& table);
     void adoptTable(const TableInfo& table);
     void createIndexStorage(const TableInfo& table, IndexInfo& index);
+    void createAttachment(const TableInfo& link);
+    // The source of an attached native table: its file joined to this connection and its
+    // design read from that file's catalog.
+    struct AttachedSource {
+        TablePlace place;
+        TableInfo design;
+    };
+    AttachedSource attachedSource(const TableInfo& link);
+    void attachKnownSources();
     void runStatement(const QString& sqliteSql, const BoundValues& parameters, bool mustNotReturnRows);
     std::shared_ptr<Recordset> openSql(const QString& name, const QString& sqliteSql, const QString& engineSql,
                                        std::vector<std::pair<Value, std::optional<FieldType>>> parameters,

@@ -87,9 +87,11 @@ WhereOrder translateFilterAndSort(const std::vector<FieldInfo>& fields, const QS
 // ---- KeysetBackend -------------------------------------------------------------------------
 
 KeysetBackend::KeysetBackend(std::shared_ptr<SharedFile> file, TableInfo table, WhereOrder selection, bool updatable,
-                             QString whyNot)
-    : file_(std::move(file)), table_(std::move(table)), selection_(std::move(selection)), updatable_(updatable),
-      whyNot_(std::move(whyNot)) {}
+                             QString whyNot, TablePlace place)
+    : file_(std::move(file)), table_(std::move(table)), place_(std::move(place)), selection_(std::move(selection)),
+      updatable_(updatable), whyNot_(std::move(whyNot)) {
+    if (place_.table.isEmpty()) place_.table = table_.name;
+}
 
 QString KeysetBackend::columnList() const {
     QStringList names;
@@ -104,7 +106,7 @@ void KeysetBackend::remember(std::int64_t rowid) {
 
 void KeysetBackend::fillChunk() {
     Connection& c = file_->connection();
-    const QString table = quoteName(table_.name);
+    const QString table = place_.sql();
     if (selection_.orderBy.isEmpty()) {
         // Rowid order: each chunk is a finished statement, so no lock is held between them.
         const QString where = andJoin(selection_.where, QStringLiteral("rowid > ?"));
@@ -137,7 +139,7 @@ void KeysetBackend::readRow(std::int64_t index, std::vector<Value>& values) {
     if (!ensure(index)) throw EngineError(err::kNoCurrentRecord);
     if (!fetch_)
         fetch_.emplace(file_->connection().prepare(
-            QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(columnList(), quoteName(table_.name))));
+            QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(columnList(), place_.sql())));
     fetch_->reset();
     fetch_->bindInt64(1, keys_[static_cast<size_t>(index)]);
     if (!fetch_->step()) {
@@ -170,16 +172,17 @@ std::optional<std::int64_t> KeysetBackend::indexOfBookmark(const QByteArray& boo
 
 Value KeysetBackend::nextCounter(const FieldInfo& field) {
     Connection& c = file_->connection();
+    const QString columns = quoteName(place_.schema) + QStringLiteral(".MSysColumns");
     Statement s = c.prepare(QStringLiteral(
-        "SELECT max(IFNULL((SELECT AutoNext FROM MSysColumns WHERE TableName = ? AND Name = ?), 1), "
-        "IFNULL((SELECT max(%1) FROM %2), 0) + 1)").arg(quoteName(field.name), quoteName(table_.name)));
-    s.bindText(1, table_.name);
+        "SELECT max(IFNULL((SELECT AutoNext FROM %3 WHERE TableName = ? AND Name = ?), 1), "
+        "IFNULL((SELECT max(%1) FROM %2), 0) + 1)").arg(quoteName(field.name), place_.sql(), columns));
+    s.bindText(1, place_.table);
     s.bindText(2, field.name);
     s.step();
     const std::int64_t next = s.int64(0);
-    Statement save = c.prepare(QStringLiteral("UPDATE MSysColumns SET AutoNext = ? WHERE TableName = ? AND Name = ?"));
+    Statement save = c.prepare(QStringLiteral("UPDATE %1 SET AutoNext = ? WHERE TableName = ? AND Name = ?").arg(columns));
     save.bindInt64(1, next + 1);
-    save.bindText(2, table_.name);
+    save.bindText(2, place_.table);
     save.bindText(3, field.name);
     save.step();
     return Value::longValue(static_cast<std::int32_t>(next));
@@ -195,7 +198,7 @@ std::int64_t KeysetBackend::insert(const std::vector<Value>& given) {
         QStringList marks;
         for (size_t i = 0; i < table_.fields.size(); ++i) marks << QStringLiteral("?");
         insert_.emplace(file_->connection().prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                                        .arg(quoteName(table_.name), columnList(), marks.join(QStringLiteral(", ")))));
+                                                        .arg(place_.sql(), columnList(), marks.join(QStringLiteral(", ")))));
     }
     insert_->reset();
     for (size_t i = 0; i < table_.fields.size(); ++i) insert_->bind(static_cast<int>(i + 1), values[i], table_.fields[i].type);
@@ -220,7 +223,7 @@ void KeysetBackend::update(std::int64_t index, const std::vector<Value>& values,
         }
     if (columns.empty()) return;
     Statement s = file_->connection().prepare(
-        QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(quoteName(table_.name), sets.join(QStringLiteral(", "))));
+        QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(place_.sql(), sets.join(QStringLiteral(", "))));
     int n = 1;
     for (size_t column : columns) s.bind(n++, values[column], table_.fields[column].type);
     s.bindInt64(n, keys_[static_cast<size_t>(index)]);
@@ -231,7 +234,7 @@ void KeysetBackend::update(std::int64_t index, const std::vector<Value>& values,
 void KeysetBackend::remove(std::int64_t index) {
     if (!ensure(index)) throw EngineError(err::kNoCurrentRecord);
     file_->beforeWrite();
-    Statement s = file_->connection().prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteName(table_.name)));
+    Statement s = file_->connection().prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(place_.sql()));
     s.bindInt64(1, keys_[static_cast<size_t>(index)]);
     s.step();
     deleted_.insert(index);
@@ -243,8 +246,10 @@ std::shared_ptr<RecordsetBackend> KeysetBackend::reopen(const QString& filter, c
     combined.where = andJoin(selection_.where, extra.where);
     combined.parameters.insert(combined.parameters.end(), extra.parameters.begin(), extra.parameters.end());
     if (!extra.orderBy.isEmpty()) combined.orderBy = extra.orderBy;
-    auto fresh = std::make_shared<KeysetBackend>(file_, table_, combined, updatable_, whyNot_);
-    fresh->index_ = index_;
+    auto fresh = std::make_shared<KeysetBackend>(file_, table_, combined, updatable_, whyNot_, place_);
+    if (index_)  // the fresh set has its own copy of the table's indexes
+        for (const auto& i : fresh->table_.indexes)
+            if (i.name == index_->name) fresh->index_ = &i;
     return fresh;
 }
 
@@ -261,7 +266,7 @@ std::shared_ptr<RecordsetBackend> KeysetBackend::withIndex(const QString& indexN
         terms << orderTerm(*f, key.descending);
     }
     selection.orderBy = terms.join(QStringLiteral(", "));
-    auto fresh = std::make_shared<KeysetBackend>(file_, table_, selection, updatable_, whyNot_);
+    auto fresh = std::make_shared<KeysetBackend>(file_, table_, selection, updatable_, whyNot_, place_);
     for (const auto& i : fresh->table_.indexes)
         if (i.name.compare(indexName, Qt::CaseInsensitive) == 0) fresh->index_ = &i;
     return fresh;
@@ -294,7 +299,7 @@ std::optional<std::int64_t> KeysetBackend::seek(const QString& op, const std::ve
     for (const auto* f : keyFields) order << orderTerm(*f, backwards);
     order << (backwards ? QStringLiteral("rowid DESC") : QStringLiteral("rowid"));
     Statement s = file_->connection().prepare(QStringLiteral("SELECT rowid FROM %1 WHERE %2 ORDER BY %3 LIMIT 1")
-                                                  .arg(quoteName(table_.name), andJoin(selection_.where, condition),
+                                                  .arg(place_.sql(), andJoin(selection_.where, condition),
                                                        order.join(QStringLiteral(", "))));
     bindAll(s, bound);
     if (!s.step()) return std::nullopt;

@@ -24,13 +24,21 @@ struct WhereOrder {
 // names fail with the error a user can act on.
 WhereOrder translateFilterAndSort(const std::vector<FieldInfo>& fields, const QString& filter, const QString& sort);
 
+// Where a table's rows are: the SQLite schema ("main", or the alias of an attached file)
+// and the table's name there (an attached table's source name).
+struct TablePlace {
+    QString schema = QStringLiteral("main");
+    QString table;
+    QString sql() const { return quoteName(schema) + QLatin1Char('.') + quoteName(table); }
+};
+
 // Table and dynaset sets over one stored table: a keyset of rowids, read 1000 at a time in
 // rowid order (or all at once for another order), rows fetched by key when shown. Writes go
 // to the table by key after the write rules.
 class KeysetBackend : public RecordsetBackend {
 public:
     KeysetBackend(std::shared_ptr<SharedFile> file, TableInfo table, WhereOrder selection, bool updatable,
-                  QString whyNot = QString());
+                  QString whyNot = QString(), TablePlace place = TablePlace());
 
     const std::vector<FieldInfo>& fields() const override { return table_.fields; }
     bool ensure(std::int64_t index) override;
@@ -58,6 +66,7 @@ private:
 
     std::shared_ptr<SharedFile> file_;
     TableInfo table_;
+    TablePlace place_;
     WhereOrder selection_;
     bool updatable_;
     QString whyNot_;

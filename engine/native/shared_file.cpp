@@ -31,6 +31,20 @@ void SharedFile::rollbackLevel() {
     schemaChanged();  // a rolled-back level may have held DDL
 }
 
+QString SharedFile::attach(const QString& canonicalPath) {
+    if (auto it = attached_.constFind(canonicalPath); it != attached_.constEnd()) return *it;
+    if (level_ > 0)
+        throw EngineError(err::kInvalidOperation,
+                          QStringLiteral("The file '%1' of an attached table cannot be joined while a transaction is open.")
+                              .arg(canonicalPath));
+    const QString alias = QStringLiteral("attached_%1").arg(attached_.size() + 1);
+    Statement s = connection_->prepare(QStringLiteral("ATTACH DATABASE ? AS %1").arg(quoteName(alias)));
+    s.bindText(1, canonicalPath);
+    s.step();
+    attached_.insert(canonicalPath, alias);
+    return alias;
+}
+
 std::shared_ptr<SharedFile> FileRegistry::open(const QString& canonicalPath, bool readOnly) {
     if (auto existing = files_.value(canonicalPath).lock()) {
         if (readOnly || !existing->connection().isReadOnly()) return existing;

@@ -39,6 +39,11 @@ public:
     void commitLevel();
     void rollbackLevel();
 
+    // The schema alias under which another native file is attached to this connection, so
+    // its tables can be read and written in the same statements and transactions.
+    // Attaching needs no transaction open: the first Database object on a file does it.
+    QString attach(const QString& canonicalPath);
+
     // Bumped by every schema change made through the engine, so catalogs reload.
     int schemaGeneration() const { return generation_; }
     void schemaChanged() { ++generation_; }
@@ -48,6 +53,7 @@ private:
     std::map<StaticReader*, StaticReader*> readers_;
     int level_ = 0;
     int generation_ = 0;
+    QHash<QString, QString> attached_;  // canonical path -> schema alias
 };
 
 // The files open in one engine, by canonical path.

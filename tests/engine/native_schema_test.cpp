@@ -172,3 +172,57 @@ TEST_F(EngineSchema, ExecuteRunsActionsAndRefusesSelects) {
 }
 
 }  // namespace
+
+namespace {
+
+class EngineAttached : public EngineFixture {};
+
+TEST_F(EngineAttached, AttachedTablesAreListedOpenedAndWrittenThrough) {
+    auto other = newDatabase(QStringLiteral("letters"));
+    addClientsTable(*other);
+    addClient(*other, QStringLiteral("Jones"));
+    other->close();
+
+    auto db = newDatabase();
+    auto link = db->createTableDef(QStringLiteral("LetterClients"));
+    link->setConnect(QStringLiteral(";DATABASE=") + path("letters.mdb"));
+    link->setSourceTableName(QStringLiteral("Clients"));
+    db->tableDefs().append(link);
+
+    auto reopened = engine.openDatabase(path("main"));
+    auto t = reopened->tableDefs().item(QStringLiteral("LetterClients"));
+    EXPECT_EQ(t->attributes() & table_attr::kAttached, table_attr::kAttached);
+    EXPECT_EQ(t->sourceTableName(), QStringLiteral("Clients"));
+    EXPECT_EQ(t->fields().count(), 6);  // the source's design
+    EXPECT_EQ(errorNumberOf([&] { reopened->openRecordset(QStringLiteral("LetterClients"), RecordsetType::Table); }),
+              err::kNotSupported);
+    auto rs = reopened->openRecordset(QStringLiteral("LetterClients"));
+    EXPECT_EQ(rs->type(), RecordsetType::Dynaset);
+    EXPECT_EQ(rs->field(QStringLiteral("Name"))->value(), Value("Jones"));
+
+    auto ws = engine.defaultWorkspace();
+    ws->beginTrans();
+    rs->addNew();
+    rs->field(QStringLiteral("Name"))->setValue(Value("Through the link"));
+    rs->update();
+    EXPECT_EQ(t->recordCount(), 2);
+    ws->rollback();  // the workspace transaction covers the attached file too
+    EXPECT_EQ(t->recordCount(), 1);
+    rs->addNew();
+    EXPECT_EQ(errorNumberOf([&] { rs->field(QStringLiteral("Name"))->setValue(Value(QString(30, QLatin1Char('x')))); }),
+              err::kFieldTooSmall);  // the source's Size holds
+    rs->field(QStringLiteral("Name"))->setValue(Value("Kept"));
+    rs->update();
+
+    reopened->tableDefs().remove(QStringLiteral("LetterClients"));  // deletes the link, not the source
+    reopened->close();
+    EXPECT_EQ(engine.openDatabase(path("letters"))->tableDefs().item(QStringLiteral("Clients"))->recordCount(), 2);
+
+    auto missing = engine.openDatabase(path("main"));
+    auto broken = missing->createTableDef(QStringLiteral("Broken"));
+    broken->setConnect(QStringLiteral(";DATABASE=") + path("gone.mdb"));
+    EXPECT_EQ(errorNumberOf([&] { missing->tableDefs().append(broken); }), err::kFileNotFound);
+    EXPECT_FALSE(missing->tableDefs().contains(QStringLiteral("Broken")));
+}
+
+}  // namespace
