@@ -68,6 +68,12 @@ TEST_F(EngineSchema, DesignChangesKeepRowsAndRefusalsChangeNothing) {
     auto rs = reopened->openRecordset(QStringLiteral("Customers"));
     EXPECT_EQ(rs->field(QStringLiteral("Balance"))->value(), Value::currency(Currency{123400}));
 
+    // A field cannot become Required while rows lack it; the field stays as it was.
+    auto joined = c->fields().item(QStringLiteral("Joined"));
+    EXPECT_EQ(errorNumberOf([&] { joined->setRequired(true); }), err::kRequiredIsNull);
+    EXPECT_FALSE(joined->required());
+    EXPECT_FALSE(engine.openDatabase(path("main"))->tableDefs().item(QStringLiteral("Customers"))->fields().item(QStringLiteral("Joined"))->required());
+
     c->fields().remove(QStringLiteral("Town"));
     EXPECT_FALSE(reopened->tableDefs().item(QStringLiteral("Customers"))->fields().contains(QStringLiteral("Town")));
     reopened->tableDefs().remove(QStringLiteral("Other"));

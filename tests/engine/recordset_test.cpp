@@ -1,6 +1,9 @@
 #include "engine_fixture.h"
 
 #include "engine/conversions.h"
+#include "engine/value_ops.h"
+
+#include <algorithm>
 
 using namespace veranth::engine;
 using namespace veranth::engine::testing;
@@ -73,6 +76,14 @@ TEST_F(EngineRecordset, ValuesConvertAndComeBackExactly) {
     auto sum = db->openRecordset(QStringLiteral("SELECT sum(Balance) AS Total FROM Clients"), RecordsetType::Snapshot);
     EXPECT_EQ(toLong(sum->field(0)->value()), 503000);  // five times 10.00 and 0.30, in 1/10000 units
     EXPECT_EQ(errorNumberOf([&] { rs->field(QStringLiteral("Name"))->setValue(Value("x")); }), err::kUpdateWithoutEdit);
+
+    // A long Memo is written whole, piece by piece.
+    rs->edit();
+    rs->field(QStringLiteral("Notes"))->appendChunk(Value(QString(30000, QLatin1Char('m'))));
+    rs->update();
+    rs->setBookmark(rs->lastModified());
+    EXPECT_EQ(rs->field(QStringLiteral("Notes"))->fieldSize(), 30120);
+    EXPECT_EQ(rs->field(QStringLiteral("Notes"))->getChunk(50, 20000), Value(QString(70, QLatin1Char('n')) + QString(19930, QLatin1Char('m'))));
 }
 
 TEST_F(EngineRecordset, MovesCountsPositionsAndBookmarks) {
@@ -230,6 +241,34 @@ TEST_F(EngineRecordset, DynasetOfABigTableReadsOnlyWhatIsShown) {
     rs->requery();
     rs->moveLast();
     EXPECT_EQ(rs->recordCount(), 5006);
+}
+
+}  // namespace
+
+namespace {
+
+class EngineCollation : public EngineFixture {};
+
+// The stored order (index, ORDER BY) and the engine's own comparison must agree, or Seek,
+// Find and sorted views would disagree about where a row is.
+TEST_F(EngineCollation, StoredOrderMatchesTheEnginesComparison) {
+    auto db = newDatabase();
+    addClientsTable(*db);
+    const QStringList names = {QStringLiteral("éclair"), QStringLiteral("Eclipse"), QStringLiteral("zebra"),
+                               QStringLiteral("Ärger"),  QStringLiteral("apple"),   QStringLiteral("_under"),
+                               QStringLiteral("Zulu"),   QStringLiteral("émile"),   QStringLiteral("10 Downing")};
+    for (const QString& n : names) addClient(*db, n);
+    EXPECT_EQ(errorNumberOf([&] { addClient(*db, QStringLiteral("ÉCLAIR")); }), err::kDuplicateKey);
+    auto rs = db->openRecordset(QStringLiteral("SELECT Name FROM Clients ORDER BY Name"), RecordsetType::Snapshot);
+    QStringList stored;
+    for (; !rs->eof(); rs->moveNext()) stored << rs->field(0)->value().rawString();
+    QStringList expected = names;
+    std::sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) { return compareText(a, b) < 0; });
+    EXPECT_EQ(stored, expected);
+    auto table = db->openRecordset(QStringLiteral("Clients"));
+    table->setIndex(QStringLiteral("ByName"));
+    table->seek(QStringLiteral("="), {Value(QStringLiteral("ÄRGER"))});
+    EXPECT_FALSE(table->noMatch());
 }
 
 }  // namespace
