@@ -147,7 +147,7 @@ TEST_F(EngineSchema, OpeningResolvesNamesAndRejectsForeignFiles) {
     text.close();
     QFile old(path("old.mdb"));
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write(QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) + QByteArray(2000, '\0'));
+    old.write(QByteArray("\x00\x01\x00\x00Standard Old DB\x00", 20) + QByteArray(2000, '\0'));
     old.close();
     try {
         engine.openDatabase(path("old.mdb"));
