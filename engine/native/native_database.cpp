@@ -550,6 +550,7 @@ std::shared_ptr<Recordset> NativeDatabase::openRecordset(const QString& source, 
             }
             auto backend = std::make_shared<KeysetBackend>(file_, info, WhereOrder{}, !readOnly && table->updatable(),
                                                            QStringLiteral("System tables cannot be changed."), place);
+            if (options & rs_option::kAppendOnly) backend->startEmpty();
             const RecordsetType actual = type == RecordsetType::Default ? RecordsetType::Table : type;
             return Recordset::open(actual, info.name, backend, readOnly, context_->errors);
         }

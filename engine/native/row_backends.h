@@ -58,6 +58,9 @@ public:
     std::shared_ptr<RecordsetBackend> withIndex(const QString& indexName) override;
     std::optional<std::int64_t> seek(const QString& op, const std::vector<Value>& keys) override;
 
+    // An append-only set lists none of the existing rows, only those added through it.
+    void startEmpty() { complete_ = true; }
+
 private:
     void fillChunk();
     void remember(std::int64_t rowid);

@@ -224,6 +224,15 @@ TEST_F(EngineRecordset, AnEmptySetIsAtBothEnds) {
     rs->moveFirst();
     EXPECT_FALSE(rs->bof());
     EXPECT_EQ(rs->field(QStringLiteral("ID"))->value(), Value::longValue(6));  // counters are never reused
+
+    auto appendOnly = db->openRecordset(QStringLiteral("Clients"), RecordsetType::Dynaset, rs_option::kAppendOnly);
+    EXPECT_TRUE(appendOnly->eof());
+    appendOnly->addNew();
+    appendOnly->field(QStringLiteral("Name"))->setValue(Value("Second"));
+    appendOnly->update();
+    appendOnly->moveLast();
+    EXPECT_EQ(appendOnly->recordCount(), 1);
+    EXPECT_EQ(appendOnly->field(QStringLiteral("Name"))->value(), Value("Second"));
 }
 
 TEST_F(EngineRecordset, DynasetOfABigTableReadsOnlyWhatIsShown) {
