@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
 
     veranth::platform::QtPrompter prompter;
     veranth::app::StatusBarSink status;
-    veranth::db::Session session(prompter, status, veranth::platform::SettingsStore(),
+    veranth::engine::DBEngine engine;
+    veranth::db::Session session(engine, prompter, status, veranth::platform::SettingsStore(),
                                  veranth::platform::YieldHook([] { QCoreApplication::processEvents(); }));
     const QString warning = veranth::app::LoadSiteConfiguration(session);
     if (!warning.isEmpty()) std::fprintf(stderr, "veranth: %s\n", qPrintable(warning));
@@ -23,6 +24,6 @@ int main(int argc, char** argv) {
 
     veranth::app::FrmMDI window(session, status);
     prompter.SetParent(&window);
-    window.Load();
+    if (!window.Load()) return 0;
     return QApplication::exec();
 }

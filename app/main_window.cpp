@@ -1,18 +1,28 @@
 #include "app/main_window.h"
 
+#include "app/errors_window.h"
+#include "app/login_dialogs.h"
 #include "app/pwd_dialog.h"
 #include "app/settings.h"
+#include "app/startup.h"
 #include "app/status_bar_sink.h"
 #include "app/support_gate.h"
 #include "app/toolbar.h"
+#include "db/connection.h"
+#include "db/corvane_databases.h"
+#include "db/error_report.h"
+#include "db/file_maintenance.h"
+#include "db/login.h"
 #include "db/menu_tree.h"
 #include "db/session.h"
+#include "db/transactions.h"
 #include "platform/paths.h"
 #include "platform/site_profile.h"
 #include "platform/support_password.h"
 #include "platform/widgets/form_helpers.h"
 
 #include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -55,9 +65,15 @@ FrmMDI::FrmMDI(db::Session& session, StatusBarSink& status, QWidget* parent)
     BuildToolbar();
     BuildStatusBar();
     RegisterCommands();
+    session_.SetWindows(this);
     session_.menus.SetObserver([this](const QString& name, const db::ItemState&) { ApplyState(name); });
     for (const QString& name : actions_.keys()) ApplyState(name);
     passwordWindow_ = [this] { return ShowPasswordWindow(); };
+}
+
+FrmMDI::~FrmMDI() {
+    session_.menus.SetObserver({});
+    session_.SetWindows(nullptr);
 }
 
 void FrmMDI::BuildMenus() {
@@ -160,6 +176,112 @@ void FrmMDI::RegisterCommands() {
     });
     for (const char* key : {"Table", "Dynaset", "Snapshot", "PassThrough", "DataControl", "NoDataControl", "DBGrid"})
         commands_.insert(QLatin1String(key), [this, key] { ApplyToolbarChoice(session_, QLatin1String(key)); });
+    RegisterDatabaseCommands();
+}
+
+void FrmMDI::RegisterDatabaseCommands() {
+    db::Session& s = session_;
+    const auto guarded = [this](std::function<void()> command) { return [this, command] { db::Guarded(session_, command); }; };
+    // File > Open DataBase > Specify: one type each.
+    const struct {
+        const char* item;
+        const char* dataType;
+    } kOpenTypes[] = {{"mnuDBOMDB", "Microsoft Access"}, {"mnuDBOdBASE5", "Dbase 5.0;"},   {"mnuDBOdBASE4", "Dbase IV;"},
+                      {"mnuDBOdBASE3", "Dbase III;"},    {"mnuDBOFox30", "FoxPro 3.0;"},   {"mnuDBOFox26", "FoxPro 2.6;"},
+                      {"mnuDBOFox25", "FoxPro 2.5;"},    {"mnuDBOFox20", "FoxPro 2.0;"},   {"mnuDBOParadox5", "Paradox 5.X;"},
+                      {"mnuDBOParadox4", "Paradox 4.X;"}, {"mnuDBOParadox3", "Paradox 3.X;"}, {"mnuDBOBtrieve", "Btrieve;"},
+                      {"mnuDBOExcel", "Excel 5.0;"},     {"mnuDBOText", "Text;"}};
+    for (const auto& t : kOpenTypes) {
+        const QString dataType = QLatin1String(t.dataType);
+        commands_.insert(QLatin1String(t.item), [&s, dataType] {
+            s.connection.dataType = dataType;
+            db::OpenDatabaseByType(s, false);
+        });
+    }
+    // File > New > an ISAM type: the same prefixes as their Open counterparts.
+    const struct {
+        const char* item;
+        const char* dataType;
+    } kNewTypes[] = {{"mnuDBNdBASE5", "Dbase 5.0;"},   {"mnuDBNdBASE4", "Dbase IV;"},     {"mnuDBNdBASE3", "Dbase III;"},
+                     {"mnuDBNFox30", "FoxPro 3.0;"},   {"mnuDBNFox26", "FoxPro 2.6;"},   {"mnuDBNFox25", "FoxPro 2.5;"},
+                     {"mnuDBNFox20", "FoxPro 2.0;"},   {"mnuDBNParadox5", "Paradox 5.X;"}, {"mnuDBNParadox4", "Paradox 4.X;"},
+                     {"mnuDBNParadox3", "Paradox 3.X;"}, {"mnuDBNBtrieve", "Btrieve;"},    {"mnuDBNText", "Text;"}};
+    for (const auto& t : kNewTypes) {
+        const QString dataType = QLatin1String(t.dataType);
+        commands_.insert(QLatin1String(t.item), [&s, dataType] { db::NewIsamDatabase(s, dataType); });
+    }
+    commands_.insert(QStringLiteral("mnuDBNMDB70"), [&s] { db::CreateMdb(s, db::kDbVersion30); });
+    commands_.insert(QStringLiteral("mnuDBClose"), [&s] { db::CloseDatabase(s); });
+    for (int k = 1; k <= db::kRecentItemCount; ++k) commands_.insert(db::RecentItemName(k), [&s, k] { db::OpenRecentItem(s, k); });
+    for (int index : {0, 2, 3, 4, 5})
+        commands_.insert(QStringLiteral("mnu_CompactDB(%1)").arg(index),
+                         [&s, index] { db::CompactMdb(s, db::kDbVersion30, db::CorvaneCompactPath(index)); });
+    for (int index = 0; index <= 5; ++index)
+        commands_.insert(QStringLiteral("mnu_RepairDB(%1)").arg(index), [&s, index] { db::RepairMdb(s, db::CorvaneRepairPath(index)); });
+    const struct {
+        const char* item;
+        db::CorvaneDatabase which;
+    } kProducts[] = {{"mnu_OpenMain", db::CorvaneDatabase::Main},
+                     {"mnu_OpenLocal", db::CorvaneDatabase::Local},
+                     {"mnu_OpenLetters", db::CorvaneDatabase::Letters},
+                     {"mnu_OpenAnnuity", db::CorvaneDatabase::Annuity},
+                     {"mnu_OpenCTP", db::CorvaneDatabase::Ctp}};
+    for (const auto& p : kProducts) {
+        const db::CorvaneDatabase which = p.which;
+        commands_.insert(QLatin1String(p.item), guarded([&s, which] { db::OpenCorvaneDatabase(s, which); }));
+    }
+    commands_.insert(QStringLiteral("mnuDBWorkspace"), [&s] { db::SwitchWorkspace(s); });
+    commands_.insert(QStringLiteral("mnuDBErrors"), guarded([&s] {
+                         s.Status().SetBusy(true);
+                         db::ShowEngineErrors(s);
+                         s.Status().SetBusy(false);
+                     }));
+    commands_.insert(QStringLiteral("BeginTrans"), guarded([&s] { db::ToolbarBeginTrans(s); }));
+    commands_.insert(QStringLiteral("Commit"), guarded([&s] { db::ToolbarCommit(s); }));
+    commands_.insert(QStringLiteral("Rollback"), guarded([&s] { db::ToolbarRollback(s); }));
+}
+
+void FrmMDI::UnloadChildWindows() {
+    QList<QMdiSubWindow*> children = mdiArea_->subWindowList(QMdiArea::CreationOrder);
+    for (auto it = children.rbegin(); it != children.rend(); ++it) (*it)->close();
+}
+
+void FrmMDI::UnloadRecordsetWindows() {
+    for (QMdiSubWindow* child : mdiArea_->subWindowList())
+        if (child->widget() && child->widget()->property("tag").toString() == QLatin1String("Recordset")) child->close();
+}
+
+void FrmMDI::ShowErrorsWindow(const QStringList& lines) {
+    if (!errorsWindow_) {
+        errorsWindow_ = new FrmErrors;
+        QMdiSubWindow* frame = mdiArea_->addSubWindow(errorsWindow_);
+        frame->setAttribute(Qt::WA_DeleteOnClose);
+        frame->move(platform::TwipsToPixels(this, 1000), platform::TwipsToPixels(this, 1000));
+        connect(errorsWindow_, &FrmErrors::RefreshRequested, this, [this] { db::ShowEngineErrors(session_); });
+    }
+    errorsWindow_->SetLines(lines);
+    errorsWindow_->parentWidget()->show();
+    mdiArea_->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(errorsWindow_->parentWidget()));
+    errorsWindow_->setFocus();
+}
+
+void FrmMDI::CloseErrorsWindow() {
+    if (errorsWindow_) errorsWindow_->parentWidget()->close();
+}
+
+QString FrmMDI::AskDatabasePassword() {
+    FrmDBPWD dialog(this);
+    dialog.exec();
+    return dialog.PWD();
+}
+
+void FrmMDI::ShowLoginWindow() {
+    FrmLogin dialog([this](const QString& name, const QString& password) { return db::LoginOk(session_, name, password); }, this);
+    if (dialog.exec() != QDialog::Accepted && db::LoginCancel(session_)) {
+        endRequested_ = true;
+        // Before the event loop runs, the load sees the flag; after, the loop is told to end.
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    }
 }
 
 void FrmMDI::Dispatch(const QString& name) {
@@ -204,16 +326,28 @@ bool FrmMDI::ShowPasswordWindow() {
     return dialog.PWD_Correct();
 }
 
-void FrmMDI::Load() {
+bool FrmMDI::Load() {
     const WindowPlacement placement = RestoreWindowPlacement(session_);
-    if (placement.state == 0) {
+    if (placement.state == 0)
         setGeometry(platform::TwipsToPixels(this, placement.left), platform::TwipsToPixels(this, placement.top),
                     platform::TwipsToPixels(this, placement.width), platform::TwipsToPixels(this, placement.height));
-        show();
-    } else {
-        showMaximized();
+    const bool prepared = PrepareEngine(session_);
+    if (endRequested_) return false;
+    if (placement.state == 0) show();
+    else showMaximized();
+    if (!prepared) {
+        db::ClosedDatabaseState(session_);
+        return true;
     }
     LoadSettings(session_);
+    const db::ConnectionState& c = session_.connection;
+    if (session_.preferences.openOnStartup && !c.databaseName.isEmpty()) {
+        if (c.dataType == QLatin1String(db::kOdbcDataType)) NotAvailable(QStringLiteral("mnuDBOODBC"));
+        else db::OpenDatabaseByType(session_, true);
+    } else {
+        db::ClosedDatabaseState(session_);
+    }
+    return true;
 }
 
 void FrmMDI::closeEvent(QCloseEvent* event) {
@@ -230,7 +364,15 @@ void FrmMDI::closeEvent(QCloseEvent* event) {
     current.width = platform::PixelsToTwips(this, geometry().width());
     current.height = platform::PixelsToTwips(this, geometry().height());
     SaveSettings(session_, current);
-    mdiArea_->closeAllSubWindows();
+    db::ResolvePendingChangesAtExit(session_);
+    UnloadChildWindows();
+    if (session_.database) {
+        try {
+            session_.database->close();
+        } catch (const std::exception&) {
+        }
+        session_.database.reset();
+    }
     event->accept();
 }
 

@@ -1,6 +1,9 @@
 #include "app/startup.h"
 
+#include "db/error_report.h"
+#include "db/login.h"
 #include "db/session.h"
+#include "engine/errors.h"
 #include "engine/conversions.h"
 #include "platform/paths.h"
 #include "platform/site_profile.h"
@@ -27,6 +30,50 @@ QString LoadSiteConfiguration(db::Session& session) {
     c.odbcDriver = QStringLiteral("SQL Server");
     c.odbcServer = read("Main");
     return load.warning;
+}
+
+bool PrepareEngine(db::Session& session) {
+    platform::SettingsStore& store = session.Store();
+    engine::DBEngine& engine = session.Engine();
+    store.SaveUserSetting(QStringLiteral("LoadSystemDB"), QStringLiteral("No"));
+    try {
+        engine.setIniPath(store.SectionPath(QLatin1String(platform::kAddInsApplication), QLatin1String(platform::kProgramTitle)));
+        engine.setDefaultUser(QStringLiteral("admin"));
+        engine.setDefaultPassword(QString());
+    } catch (const engine::EngineError& e) {
+        db::ShowError(session, e);
+        return false;
+    }
+    // The security file the user chose is kept under another application name than the engine's
+    // settings path; reading it here is what makes the choice count at the next start.
+    const QString chosenSystemDb =
+        store.Get(QLatin1String(platform::kAddInsEnginesApplication), QStringLiteral("Engines"), QStringLiteral("SystemDB"));
+    if (!chosenSystemDb.isEmpty()) engine.setSystemDB(chosenSystemDb);
+
+    try {
+        session.workspace = engine.createWorkspace(QStringLiteral("MainWS"), QStringLiteral("admin"), QString());
+    } catch (const engine::EngineError& e) {
+        if (e.number() == engine::err::kBadAccount) {
+            session.Windows().ShowLoginWindow();
+        } else if (e.number() == engine::err::kSecurityFileNotFound) {
+            if (session.Prompter().Ask(QStringLiteral("SYSTEM.MD? Not found, Add one to VB Settings?")) == platform::MessageResult::Yes) {
+                db::ChooseSecurityFile(session);
+            } else {
+                store.SaveUserSetting(QStringLiteral("LoadSystemDB"), QStringLiteral("No"));
+                store.Set(QLatin1String(platform::kTabrixApplication), QStringLiteral("Options"), QStringLiteral("SystemDB"), QString());
+            }
+        } else {
+            db::ShowError(session, e);
+        }
+    }
+    db::ShowUserPanel(session);
+    try {
+        engine.workspaces().append(session.workspace);
+    } catch (const engine::EngineError& e) {
+        db::ShowError(session, e);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace veranth::app

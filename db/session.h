@@ -1,12 +1,17 @@
 #pragma once
 
 #include "db/menu_state.h"
+#include "db/shell_windows.h"
+#include "engine/database.h"
+#include "engine/dbengine.h"
+#include "engine/workspace.h"
 #include "platform/credentials.h"
 #include "platform/prompter.h"
 #include "platform/settings_store.h"
 #include "platform/status_sink.h"
 
 #include <QString>
+#include <memory>
 
 namespace veranth::db {
 
@@ -48,9 +53,9 @@ struct Preferences {
 // no hidden globals. The prompter, status sink and yield hook are the program's or a test's.
 class Session {
 public:
-    Session(platform::Prompter& prompter, platform::StatusSink& status, platform::SettingsStore store,
+    Session(engine::DBEngine& engine, platform::Prompter& prompter, platform::StatusSink& status, platform::SettingsStore store,
             platform::YieldHook yield = platform::YieldHook())
-        : prompter_(prompter), status_(status), store_(std::move(store)), yield_(std::move(yield)) {}
+        : engine_(engine), prompter_(prompter), status_(status), store_(std::move(store)), yield_(std::move(yield)) {}
 
     SiteConfig site;
     ConnectionState connection;
@@ -58,6 +63,21 @@ public:
     MenuState menus;
     // The support password was accepted in this run.
     bool passwordAccepted = false;
+    // The current workspace ("MainWS") and the current database; either may be empty.
+    std::shared_ptr<engine::Workspace> workspace;
+    std::shared_ptr<engine::Database> database;
+    // The current database is not a native file: the SQL window hides Save, the tree hides Rename.
+    bool nonAccessDatabase = false;
+    // The file dialog as last used: its read-only box, title and filter.
+    bool dialogReadOnly = false;
+    QString lastDialogTitle, lastDialogFilter;
+    // The previous answer of File > New > an ISAM type.
+    QString lastIsamDirectory;
+
+    engine::DBEngine& Engine() { return engine_; }
+    // The windows the logic opens, closes and captions; none until the main window sets them.
+    ShellWindows& Windows() { return windows_ ? *windows_ : nullWindows_; }
+    void SetWindows(ShellWindows* windows) { windows_ = windows; }
 
     platform::Prompter& Prompter() { return prompter_; }
     platform::StatusSink& Status() { return status_; }
@@ -66,6 +86,9 @@ public:
     const platform::YieldHook& Yield() const { return yield_; }
 
 private:
+    engine::DBEngine& engine_;
+    ShellWindows* windows_ = nullptr;
+    NullShellWindows nullWindows_;
     platform::Prompter& prompter_;
     platform::StatusSink& status_;
     platform::SettingsStore store_;

@@ -5,7 +5,38 @@
 #include "platform/status_sink.h"
 #include "tests/support/temp_env.h"
 
+#include <functional>
+
 namespace veranth::testing {
+
+// Records what the logic asks of the windows; answers the database password from a queue.
+class RecordingShellWindows : public db::ShellWindows {
+public:
+    QString caption;
+    QStringList calls;
+    QStringList errorLines;
+    QStringList passwords;  // answers of frmDBPWD, in order; empty means Cancel
+    std::function<void()> login;  // what frmLogin does
+
+    void SetMainCaption(const QString& c) override { caption = c; }
+    void UnloadChildWindows() override { calls.append(QStringLiteral("UnloadChildWindows")); }
+    void UnloadRecordsetWindows() override { calls.append(QStringLiteral("UnloadRecordsetWindows")); }
+    void ShowDatabaseWindow() override { calls.append(QStringLiteral("ShowDatabaseWindow")); }
+    void ShowSqlWindow() override { calls.append(QStringLiteral("ShowSqlWindow")); }
+    void ShowErrorsWindow(const QStringList& lines) override {
+        calls.append(QStringLiteral("ShowErrorsWindow"));
+        errorLines = lines;
+    }
+    void CloseErrorsWindow() override { calls.append(QStringLiteral("CloseErrorsWindow")); }
+    QString AskDatabasePassword() override {
+        calls.append(QStringLiteral("AskDatabasePassword"));
+        return passwords.isEmpty() ? QString() : passwords.takeFirst();
+    }
+    void ShowLoginWindow() override {
+        calls.append(QStringLiteral("ShowLoginWindow"));
+        if (login) login();
+    }
+};
 
 // A session on a private settings store and site directory, answering prompts from a script.
 struct SessionFixture {
@@ -13,7 +44,26 @@ struct SessionFixture {
     ScopedEnv siteEnv{"VERANTH_SITE_DIR", dir.Path() + QStringLiteral("/site")};
     platform::ScriptedPrompter prompter;
     platform::RecordingStatusSink status;
-    db::Session session{prompter, status, platform::SettingsStore(dir.Path() + QStringLiteral("/config"))};
+    engine::DBEngine engine;
+    db::Session session{engine, prompter, status, platform::SettingsStore(dir.Path() + QStringLiteral("/config"))};
+    RecordingShellWindows windows;
+
+    SessionFixture() { session.SetWindows(&windows); }
+    // Logs in as "admin" the way start-up does.
+    void LogIn() { session.workspace = engine.createWorkspace(QStringLiteral("MainWS"), QStringLiteral("admin"), QString()); }
+    // A new, empty native file; returns its path.
+    QString NewDatabase(const QString& name) {
+        const QString path = dir.File(name);
+        engine.createDatabase(path)->close();
+        return path;
+    }
+    // The texts of every message shown so far.
+    QStringList Messages() const {
+        QStringList texts;
+        for (const platform::PromptRecord& r : prompter.Records())
+            if (r.kind == platform::PromptRecord::Kind::Message) texts.append(r.text);
+        return texts;
+    }
 
     QString SiteDir() const { return dir.Path() + QStringLiteral("/site"); }
     // Writes the site profile.
