@@ -1,9 +1,12 @@
 #include "cli/cli_app.h"
 
 #include "cli/demo_site.h"
+#include "cli/engine_commands.h"
 #include "cli/options.h"
 #include "cli/secret_input.h"
+#include "engine/dbengine.h"
 #include "engine/engine_info.h"
+#include "engine/errors.h"
 #include "platform/paths.h"
 #include "platform/scripted_prompter.h"
 #include "platform/support_password.h"
@@ -29,6 +32,7 @@ struct Context {
     QTextStream& err;
     QTextStream& in;
     platform::ScriptedPrompter& prompter;
+    engine::DBEngine& engine;
 
     int Fail(int number, const QString& description) const {
         err << "Error " << number << ": " << description << Qt::endl;
@@ -63,7 +67,7 @@ int SupportPasswordCommand(Context& ctx) {
 int DemoSiteCommand(Context& ctx) {
     if (ctx.options.arguments.size() != 1) return ctx.Usage(QStringLiteral("use: demo-site DIR"));
     QString error;
-    if (!CreateDemoSite(ctx.options.arguments.front(), &error)) return ctx.Fail(kErrFileExists, error);
+    if (!CreateDemoSite(ctx.engine, ctx.options.arguments.front(), &error)) return ctx.Fail(kErrFileExists, error);
     ctx.out << "Demo site created in " << ctx.options.arguments.front() << Qt::endl;
     return kExitOk;
 }
@@ -73,15 +77,29 @@ struct Command {
     std::function<int(Context&)> run;  // empty: not in this build yet
 };
 
+// Adapts an engine command to the command table.
+std::function<int(Context&)> Engine(int (*command)(EngineCommandContext&)) {
+    return [command](Context& ctx) {
+        EngineCommandContext engineCtx{ctx.options, ctx.out, ctx.err, ctx.engine};
+        return command(engineCtx);
+    };
+}
+
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
-        {"sql", {}},         {"tables", {}},
-        {"queries", {}},     {"fields", {}},
-        {"indexes", {}},     {"create", {}},
-        {"compact", {}},     {"repair", {}},
-        {"run", {}},         {"demo-site", DemoSiteCommand},
+        {"sql", Engine(SqlCommand)},
+        {"tables", Engine(TablesCommand)},
+        {"queries", Engine(QueriesCommand)},
+        {"fields", Engine(FieldsCommand)},
+        {"indexes", Engine(IndexesCommand)},
+        {"create", Engine(CreateCommand)},
+        {"compact", Engine(CompactCommand)},
+        {"repair", Engine(RepairCommand)},
+        {"run", {}},
+        {"demo-site", DemoSiteCommand},
         {"support-password", SupportPasswordCommand},
-        {"workgroup", {}},   {"db-password", {}},
+        {"workgroup", Engine(WorkgroupCommand)},
+        {"db-password", Engine(DbPasswordCommand)},
     };
     return commands;
 }
@@ -117,7 +135,8 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err, QTe
     }
     if (!options.site.isEmpty()) platform::SetSiteDirectoryOverride(options.site);
 
-    Context ctx{options, out, err, in, prompter};
+    engine::DBEngine engine;
+    Context ctx{options, out, err, in, prompter, engine};
     for (const Command& command : Commands()) {
         if (options.command != QLatin1String(command.name)) continue;
         if (!command.run) {
@@ -128,6 +147,8 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err, QTe
             return command.run(ctx);
         } catch (const platform::ScriptMismatch& e) {
             return ctx.Fail(kErrInvalidArgument, QString::fromStdString(e.what()));
+        } catch (const engine::EngineError& e) {
+            return ctx.Fail(e.number(), e.description());
         }
     }
     return ctx.Usage(QStringLiteral("unknown command '%1'").arg(options.command));

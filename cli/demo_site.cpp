@@ -1,5 +1,7 @@
 #include "cli/demo_site.h"
 
+#include "engine/dbengine.h"
+#include "engine/errors.h"
 #include "platform/site_profile.h"
 
 #include <QDir>
@@ -9,7 +11,7 @@
 
 namespace veranth::cli {
 
-bool CreateDemoSite(const QString& dir, QString* error) {
+bool CreateDemoSite(engine::DBEngine& engine, const QString& dir, QString* error) {
     const QString root = QFileInfo(dir).absoluteFilePath();
     if (QFile::exists(platform::SiteProfilePath(root))) {
         *error = QStringLiteral("%1 already holds a site profile; it was left as it is.").arg(platform::SiteProfilePath(root));
@@ -39,6 +41,18 @@ bool CreateDemoSite(const QString& dir, QString* error) {
                                 "[Customise]\n"
                                 "AllowConvertDBID=False\n")
                                 .arg(data, local, license);
+    // The Corvane databases, each where the profile says the program looks for it.
+    const struct {
+        const QString& folder;
+        const char* name;
+    } kDatabases[] = {{data, "Mainqor.mdb"}, {data, "SLettqor.mdb"}, {data, "Annuity.mdb"}, {data, "CTPqor.mdb"}, {local, "localqor.mdb"}};
+    try {
+        for (const auto& d : kDatabases)
+            if (!QFile::exists(d.folder + QLatin1String(d.name))) engine.createDatabase(d.folder + QLatin1String(d.name))->close();
+    } catch (const engine::EngineError& e) {
+        *error = e.description();
+        return false;
+    }
     QSaveFile file(root + QLatin1Char('/') + QLatin1String(platform::kSiteProfileName));
     if (!file.open(QIODevice::WriteOnly) || file.write(profile.toUtf8()) < 0 || !file.commit()) {
         *error = QStringLiteral("The site profile could not be written in %1: %2").arg(root, file.errorString());

@@ -2,11 +2,16 @@
 
 #include <QString>
 
+namespace veranth::engine {
+class DBEngine;
+}
+
 namespace veranth::cli {
 
 // Creates a demo Corvane site in `dir`: the site profile QOR32.INI (Access storage, folders inside
-// the site) and the folders it names. An existing profile is never overwritten: a site that exists
-// is a real one until proven otherwise. Returns false and says why in `error`.
-bool CreateDemoSite(const QString& dir, QString* error);
+// the site), the folders it names and the Corvane database files in them. An existing profile is
+// never overwritten: a site that exists is a real one until proven otherwise. Returns false and
+// says why in `error`.
+bool CreateDemoSite(engine::DBEngine& engine, const QString& dir, QString* error);
 
 }  // namespace veranth::cli

@@ -82,6 +82,8 @@ TEST(CliApp, DemoSiteWritesAProfileAndNeverOverwritesOne) {
     EXPECT_EQ(read("Main"), dir + QStringLiteral("/data/"));
     EXPECT_EQ(read("Local"), dir + QStringLiteral("/local/"));
     EXPECT_EQ(read("Letters"), QString());
+    for (const char* file : {"/data/Mainqor.mdb", "/data/SLettqor.mdb", "/data/Annuity.mdb", "/data/CTPqor.mdb", "/local/localqor.mdb"})
+        EXPECT_TRUE(QFile::exists(dir + QLatin1String(file))) << file;
 
     r = RunIn({QStringLiteral("demo-site"), dir});
     EXPECT_EQ(r.status, 1);
@@ -89,7 +91,7 @@ TEST(CliApp, DemoSiteWritesAProfileAndNeverOverwritesOne) {
 }
 
 TEST(CliApp, CommandsOfLaterBuildsSayNotAvailable) {
-    for (const char* command : {"sql", "tables", "queries", "fields", "indexes", "create", "compact", "repair", "run", "workgroup", "db-password"}) {
+    for (const char* command : {"run"}) {
         const CliRun r = RunIn({QString::fromLatin1(command)});
         EXPECT_EQ(r.status, 2) << command;
         EXPECT_TRUE(r.err.contains(QStringLiteral("not available yet"))) << command;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/qt_printers.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
