@@ -92,7 +92,8 @@ void FrmMDI::BuildMenus() {
             if (parent.isEmpty()) menuBar()->addMenu(menu);
             else menus_.value(parent)->addMenu(menu);
         } else {
-            action = new QAction(QString::fromUtf8(def.caption), container);
+            // Separators carry no text: some styles draw a separator's text as a section title.
+            action = new QAction(def.IsSeparator() ? QString() : QString::fromUtf8(def.caption), container);
             if (def.IsSeparator()) action->setSeparator(true);
             container->addAction(action);
             connect(action, &QAction::triggered, this, [this, name] { Dispatch(name); });

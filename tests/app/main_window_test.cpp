@@ -121,6 +121,41 @@ TEST_F(AppMainWindow, ToolbarChoicesAreExclusiveWithinTheirGroup) {
     EXPECT_FALSE(window.Action(QStringLiteral("Dynaset"))->isChecked());
 }
 
+TEST_F(AppMainWindow, TheMainDatabaseFromTheMenuShowsTheRepairItems) {
+    const QString data = f.dir.Path() + QStringLiteral("/data/");
+    QDir().mkpath(data);
+    f.WriteSiteProfile("[Database Paths]\nMain=" + data.toUtf8() + "\n");
+    f.engine.createDatabase(data + QStringLiteral("Mainqor.mdb"))->close();
+    window.SetPasswordWindow([] { return true; });
+    window.Load();
+    window.Dispatch(QStringLiteral("mnu_DU_Display"));
+    window.Action(QStringLiteral("mnu_OpenMain"))->trigger();
+    ASSERT_TRUE(f.session.database) << f.Messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Corvane - Veranth (") + data + QStringLiteral("Mainqor)"));
+    EXPECT_EQ(VisibleItems("mnuUtil"),
+              (QStringList{"C&hange Database ID", "Con&vert Database ID", "Cash Accounts", "&Re-assign Branch Credits", "Re-assign &Objectives",
+                           "Reassign Duplicate Users", "Clear Duplicates", "Clear Business Management...", "Reset Time Fee Charges",
+                           "Convert Skandia Codes to Sedol...", "Convert Sedol Codes to FTCodes", "Marrowby Cash Fix",
+                           "Cofunds Third Party Ref Update", "Update Counters V30", "Clean DB Tables", "Iimia PEP Merge", "Postroom Transfer",
+                           "-", "&Clear Connection"}));
+    EXPECT_TRUE(IsEnabled("BeginTrans"));
+    EXPECT_FALSE(IsVisible("PassThrough")) << "a native file offers no pass-through";
+    EXPECT_TRUE(IsVisible("Table"));
+    EXPECT_EQ(window.Action(QStringLiteral("mnuDBMRU(1)"))->text(), QStringLiteral("&1 ") + data + QStringLiteral("Mainqor"));
+
+    // Kept beside the build: the window with the main database open, and its Veranth menu.
+    QCoreApplication::processEvents();
+    window.grab().toImage().save(QDir::currentPath() + QStringLiteral("/main_window_open.png"));
+    QMenu* menu = window.findChild<QMenu*>(QStringLiteral("mnuUtil"));
+    menu->popup(window.mapToGlobal(QPoint(0, 0)));
+    menu->grab().toImage().save(QDir::currentPath() + QStringLiteral("/veranth_menu_open.png"));
+    menu->hide();
+
+    window.Action(QStringLiteral("mnuDBClose"))->trigger();
+    EXPECT_FALSE(f.session.database);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Tabrix"));
+}
+
 TEST(AppMainWindowEnd, ClosingSavesTheSettingsAndEnds) {
     testing::SessionFixture f;
     StatusBarSink status;
