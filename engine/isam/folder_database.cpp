@@ -188,6 +188,9 @@ void FolderDatabase::createTable(const TableInfo& given) {
             for (size_t j = 0; j < i; ++j)
                 if (sameName(table.fields[i].name, table.fields[j].name)) throw EngineError(err::kFieldDefinedTwice, table.fields[i].name);
         }
+        // A format without indexes makes the table without them, so that copying a design
+        // with its indexes into it still succeeds.
+        if (!format_->keepsIndexes()) table.indexes.clear();
         for (auto& index : table.indexes) requireIndexFields(table, index);
         const QString path = format_->newTablePath(folder_, table.name);
         // Built under a temporary name and moved into place when complete.
@@ -227,6 +230,8 @@ void FolderDatabase::renameTable(const QString& from, const QString& to) {
 
 void FolderDatabase::changeDesign(const QString& table, const std::function<void(TableInfo&)>& change) {
     requireWritable();
+    if (!format_->keepsIndexes())
+        throw EngineError(err::kNotSupported, QStringLiteral("%1 tables keep no indexes, rules or field properties.").arg(format_->name()));
     auto file = tableFile(table);
     TableInfo design = file->design();
     change(design);
@@ -265,6 +270,8 @@ void FolderDatabase::updateField(const QString& table, const FieldInfo& changed)
 void FolderDatabase::addIndex(const QString& table, const IndexInfo& given) {
     recorded([&] {
         requireWritable();
+        if (!format_->keepsIndexes())
+            throw EngineError(err::kNotSupported, QStringLiteral("%1 tables keep no indexes.").arg(format_->name()));
         auto file = tableFile(table);
         TableInfo design = file->design();
         for (const auto& i : design.indexes)

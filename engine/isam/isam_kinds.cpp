@@ -4,6 +4,7 @@
 #include "engine/isam/dbf_format.h"
 #include "engine/isam/folder_database.h"
 #include "engine/isam/table_file_registry.h"
+#include "engine/isam/text_format.h"
 
 namespace veranth::engine::isam {
 
@@ -17,6 +18,19 @@ public:
                                    const QString& connect) override {
         const auto flavour = dbfFlavourOfPrefix(connect.section(QLatin1Char(';'), 0, 0));
         return FolderDatabase::open(context, std::make_shared<DbfFormat>(*flavour), registry_, name, connect, readOnly);
+    }
+
+private:
+    std::shared_ptr<TableFileRegistry> registry_;
+};
+
+class TextKind : public DatabaseKind {
+public:
+    explicit TextKind(std::shared_ptr<TableFileRegistry> registry) : registry_(std::move(registry)) {}
+    bool handles(const QString& prefix) const override { return prefix.trimmed().compare(QLatin1String("Text"), Qt::CaseInsensitive) == 0; }
+    std::shared_ptr<Database> open(const std::shared_ptr<EngineContext>& context, const QString& name, bool, bool readOnly,
+                                   const QString& connect) override {
+        return FolderDatabase::open(context, std::make_shared<TextFormat>(), registry_, name, connect, readOnly);
     }
 
 private:
@@ -42,6 +56,7 @@ std::vector<std::shared_ptr<DatabaseKind>> builtInIsamKinds() {
     auto registry = std::make_shared<TableFileRegistry>();
     return {
         std::make_shared<DbfKind>(registry),
+        std::make_shared<TextKind>(registry),
         std::make_shared<UnavailableKind>(QStringLiteral("Btrieve")),
     };
 }

@@ -35,6 +35,9 @@ public:
     // Moves the table and its companions to the name of `to`, replacing what is there; each
     // file is renamed in one step, the table file last.
     virtual void moveTable(const QString& from, const QString& to) const;
+    // Formats without a place for indexes, rules and field properties make tables without
+    // them and refuse to add them later (3251).
+    virtual bool keepsIndexes() const { return true; }
 };
 
 }  // namespace veranth::engine::isam

@@ -12,6 +12,15 @@
 
 #include <functional>
 
+namespace veranth::engine {
+// Values in failure messages as their kind and text.
+inline void PrintTo(const Value& v, std::ostream* os) {
+    *os << Value::typeName(v.type()).toStdString() << ":";
+    if (v.type() == ValueType::Binary) *os << v.rawBinary().toHex().left(40).toStdString();
+    else if (!v.isMissing()) *os << toText(v).left(40).toStdString();
+}
+}  // namespace veranth::engine
+
 namespace veranth::engine::isam::testing {
 
 struct RaisedError {
@@ -61,16 +70,17 @@ protected:
         return rows;
     }
 
-    // Copies a table's design and rows into another database, as Copy Structure with data does.
+    // Copies a table's design (indexes included) and rows into another database, as Copy
+    // Structure with data does.
     static void copyTable(Database& from, const QString& table, Database& to, const QString& newName) {
         auto source = from.tableDefs().item(table);
         auto target = to.createTableDef(newName);
         for (const auto& f : source->fields()) {
             auto field = target->createField(f->name(), f->type(), f->size());
             field->setAttributes(f->attributes());
+            field->setAllowZeroLength(f->allowZeroLength());
             target->fields().append(field);
         }
-        to.tableDefs().append(target);
         for (const auto& i : source->indexes()) {
             auto index = target->createIndex(i->name());
             index->setFields(i->fields());
@@ -78,6 +88,7 @@ protected:
             index->setUnique(i->unique());
             target->indexes().append(index);
         }
+        to.tableDefs().append(target);
         auto in = from.openRecordset(table, RecordsetType::Snapshot);
         auto out = to.openRecordset(newName, RecordsetType::Dynaset);
         for (; !in->eof(); in->moveNext()) {
