@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/errors_window.h"
+#include "browser/database_window.h"
 #include "app/login_dialogs.h"
 #include "app/pwd_dialog.h"
 #include "app/settings.h"
@@ -16,6 +17,7 @@
 #include "db/menu_tree.h"
 #include "db/session.h"
 #include "db/transactions.h"
+#include "engine/conversions.h"
 #include "platform/paths.h"
 #include "platform/site_profile.h"
 #include "platform/support_password.h"
@@ -237,9 +239,32 @@ void FrmMDI::RegisterDatabaseCommands() {
                          db::ShowEngineErrors(s);
                          s.Status().SetBusy(false);
                      }));
+    commands_.insert(QStringLiteral("mnuDBPURefresh"), [this] {
+        if (databaseWindow_) databaseWindow_->RefreshTableList();
+    });
+    commands_.insert(QStringLiteral("mnuDBPURename"), [this] {
+        if (databaseWindow_) databaseWindow_->RenamePopupNode();
+    });
     commands_.insert(QStringLiteral("BeginTrans"), guarded([&s] { db::ToolbarBeginTrans(s); }));
     commands_.insert(QStringLiteral("Commit"), guarded([&s] { db::ToolbarCommit(s); }));
     commands_.insert(QStringLiteral("Rollback"), guarded([&s] { db::ToolbarRollback(s); }));
+}
+
+browser::FrmDatabase* FrmMDI::DatabaseWindow() const { return databaseWindow_; }
+
+void FrmMDI::ShowDatabaseWindow() {
+    if (!databaseWindow_) {
+        databaseWindow_ = new browser::FrmDatabase(session_, menus_.value(QStringLiteral("mnuDBPopUp")));
+        QMdiSubWindow* frame = mdiArea_->addSubWindow(databaseWindow_);
+        frame->setAttribute(Qt::WA_DeleteOnClose);
+        const auto setting = [this](const char* key, const char* defaultText) {
+            return platform::TwipsToPixels(this, engine::val(session_.Store().GetUserSetting(QLatin1String(key), QLatin1String(defaultText))));
+        };
+        frame->setGeometry(setting("DBWindowLeft", "0"), setting("DBWindowTop", "0"), setting("DBWindowWidth", "3835"),
+                           setting("DBWindowHeight", "3870"));
+    }
+    databaseWindow_->LoadDatabase();
+    databaseWindow_->parentWidget()->show();
 }
 
 void FrmMDI::UnloadChildWindows() {

@@ -14,6 +14,10 @@ class QMenu;
 class QProgressBar;
 class QToolBar;
 
+namespace veranth::browser {
+class FrmDatabase;
+}
+
 namespace veranth::db {
 class Session;
 }
@@ -39,6 +43,7 @@ public:
 
     QMdiArea* MdiArea() const { return mdiArea_; }
     QAction* Action(const QString& name) const { return actions_.value(name); }
+    browser::FrmDatabase* DatabaseWindow() const;
     // Runs the command of an item as its click would.
     void Dispatch(const QString& name);
 
@@ -50,7 +55,7 @@ public:
     void SetMainCaption(const QString& caption) override { setWindowTitle(caption); }
     void UnloadChildWindows() override;
     void UnloadRecordsetWindows() override;
-    void ShowDatabaseWindow() override {}
+    void ShowDatabaseWindow() override;
     void ShowSqlWindow() override {}
     void ShowErrorsWindow(const QStringList& lines) override;
     void CloseErrorsWindow() override;
@@ -81,6 +86,7 @@ private:
     QList<QAction*> windowListActions_;
     PasswordWindow passwordWindow_;
     QPointer<FrmErrors> errorsWindow_;
+    QPointer<browser::FrmDatabase> databaseWindow_;
     bool ending_ = false;
     bool endRequested_ = false;
 };

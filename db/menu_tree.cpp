@@ -121,6 +121,20 @@ const std::vector<MenuItemDef>& MainMenuTree() {
         {"mnuWCascade", "mnuWindow", "&Cascade"},
         {"mnuWArrange", "mnuWindow", "&Arrange Icons"},
 
+        // The database window's popup: a hidden menu, shown at the pointer by a right-click in the tree.
+        {"mnuDBPopUp", "", "", false},
+        {"mnuDBPUOpen", "mnuDBPopUp", "&Open", true, true, "Opening tables and queries"},
+        {"mnuDBPUDesign", "mnuDBPopUp", "&Design...", true, true, "The table designer"},
+        {"mnuDBPUEdit", "mnuDBPopUp", "&Edit", true, true, "The property editor"},
+        {"mnuDBPURename", "mnuDBPopUp", "&Rename"},
+        {"mnuDBPUDelete", "mnuDBPopUp", "De&lete", true, true, "Deleting objects"},
+        {"mnuDBPUBar1", "mnuDBPopUp", "-"},
+        {"mnuDBPUCopyStruct", "mnuDBPopUp", "Copy Structure...", true, true, "Copy Structure"},
+        {"mnuDBPURefresh", "mnuDBPopUp", "Refresh List"},
+        {"mnuDBPUBar2", "mnuDBPopUp", "-"},
+        {"mnuDBPUNewTable", "mnuDBPopUp", "New &Table", true, true, "The table designer"},
+        {"mnuDBPUNewQuery", "mnuDBPopUp", "New &Query", true, true, "The query builder"},
+
         // Toolbar: keys and tips; 5 and 9 are separators.
         {"Table", kToolbarName, "Table type Recordset"},
         {"Dynaset", kToolbarName, "Dynaset type Recordset"},

@@ -1,7 +1,10 @@
 #include "app/main_window.h"
 
 #include "app/status_bar_sink.h"
+#include "browser/database_window.h"
+#include "engine/field_type.h"
 #include "db/menu_tree.h"
+#include "db/connection.h"
 #include "db/recent_list.h"
 #include "tests/support/session_fixture.h"
 
@@ -13,6 +16,7 @@
 #include <QPointer>
 #include <QStatusBar>
 #include <QTest>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 namespace veranth::app {
@@ -138,6 +142,8 @@ TEST_F(AppMainWindow, TheMainDatabaseFromTheMenuShowsTheRepairItems) {
                            "Convert Skandia Codes to Sedol...", "Convert Sedol Codes to FTCodes", "Marrowby Cash Fix",
                            "Cofunds Third Party Ref Update", "Update Counters V30", "Clean DB Tables", "Iimia PEP Merge", "Postroom Transfer",
                            "-", "&Clear Connection"}));
+    ASSERT_NE(window.DatabaseWindow(), nullptr);
+    EXPECT_EQ(window.DatabaseWindow()->TreeWidget()->topLevelItem(0)->text(0), QStringLiteral("Properties"));
     EXPECT_TRUE(IsEnabled("BeginTrans"));
     EXPECT_FALSE(IsVisible("PassThrough")) << "a native file offers no pass-through";
     EXPECT_TRUE(IsVisible("Table"));
@@ -154,6 +160,37 @@ TEST_F(AppMainWindow, TheMainDatabaseFromTheMenuShowsTheRepairItems) {
     window.Action(QStringLiteral("mnuDBClose"))->trigger();
     EXPECT_FALSE(f.session.database);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Tabrix"));
+}
+
+TEST_F(AppMainWindow, TheDatabaseWindowListsTablesAndClosingItClosesTheDatabase) {
+    const QString path = f.dir.File(QStringLiteral("shop.mdb"));
+    {
+        auto db = f.engine.createDatabase(path);
+        auto t = db->createTableDef(QStringLiteral("Orders"));
+        t->fields().append(t->createField(QStringLiteral("OrderRef"), engine::FieldType::Long));
+        db->tableDefs().append(t);
+        db->close();
+    }
+    window.Load();
+    f.session.connection.dataType = QStringLiteral("Microsoft Access");
+    f.session.connection.databaseName = path;
+    db::OpenDatabaseByType(f.session, true);
+    browser::FrmDatabase* tree = window.DatabaseWindow();
+    ASSERT_NE(tree, nullptr);
+    ASSERT_EQ(tree->TreeWidget()->topLevelItemCount(), 2);
+    EXPECT_EQ(tree->TreeWidget()->topLevelItem(1)->text(0), QStringLiteral("Orders"));
+    tree->ClickNode(QStringLiteral("Orders>Fields"));
+    EXPECT_EQ(tree->TreeWidget()->topLevelItem(1)->child(0)->child(0)->text(0), QStringLiteral("OrderRef"));
+    tree->RightClickNode(QStringLiteral("TOrders"));
+    EXPECT_TRUE(window.Action(QStringLiteral("mnuDBPUOpen"))->isVisible());
+    EXPECT_TRUE(window.Action(QStringLiteral("mnuDBPUCopyStruct"))->isVisible());
+    QCoreApplication::processEvents();
+    window.grab().toImage().save(QDir::currentPath() + QStringLiteral("/database_window.png"));
+
+    tree->parentWidget()->close();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(f.session.database) << "closing the database window closes the database";
+    EXPECT_NE(f.Stored(QStringLiteral("DBWindowWidth")), QStringLiteral("<absent>"));
 }
 
 TEST(AppMainWindowEnd, ClosingSavesTheSettingsAndEnds) {

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "browser/database_tree.h"
+
+#include <QWidget>
+
+class QMenu;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace veranth::db {
+class Session;
+}
+
+namespace veranth::browser {
+
+// frmDatabase, the "Database Window": the tree of the current database. Closing it closes the
+// database. The tree's logic is DatabaseTree; this window mirrors it and turns clicks into calls.
+class FrmDatabase : public QWidget {
+    Q_OBJECT
+public:
+    // `popup` is the main window's hidden menu mnuDBPopUp.
+    FrmDatabase(db::Session& session, QMenu* popup, QWidget* parent = nullptr);
+
+    // `LoadDatabase` and the tree widget rebuilt from it.
+    void LoadDatabase();
+    // `RefreshTableList` without a list.
+    void RefreshTableList();
+    // The popup's "&Rename": edits the popup node's label in place.
+    void RenamePopupNode();
+
+    const DatabaseTree& Tree() const { return tree_; }
+    QTreeWidget* TreeWidget() const { return view_; }
+    const QString& PopupKey() const { return popupKey_; }
+    // A click as the user makes it, by key (for the window's own signals and for tests).
+    void ClickNode(const QString& key);
+    void RightClickNode(const QString& key);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QTreeWidgetItem* MakeItem(const QString& key);
+    void AddChildren(const QString& parentKey, const QStringList& keys);
+    void SaveGeometry();
+
+    db::Session& session_;
+    QMenu* popup_;
+    QTreeWidget* view_;
+    DatabaseTree tree_;
+    QHash<QString, QTreeWidgetItem*> items_;
+    QString popupKey_;
+    QString editingKey_;
+    bool filling_ = false;
+};
+
+}  // namespace veranth::browser
