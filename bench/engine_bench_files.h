@@ -38,7 +38,8 @@ inline QString bigTableFile(long long rows) {
     db->execute(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
                                "INSERT INTO Big (ID, Name, Amount, Stamp) "
                                "SELECT i, 'Client number ' || i, i * 125, 38000 + i / 1000.0 FROM n")
-                    .arg(rows));
+                    .arg(rows),
+                engine::exec_option::kSqlPassThrough);
     db->close();
     QFile::rename(path + QStringLiteral(".part"), path);
     return path;

@@ -65,10 +65,6 @@ void DBEngine::registerDatabase(const QString& dsn, const QString&, bool, const 
     });
 }
 
-void DBEngine::setStatementTranslator(std::shared_ptr<const StatementTranslator> translator) {
-    context_->translator = translator ? std::move(translator) : std::make_shared<PassThroughTranslator>();
-}
-
 void DBEngine::createWorkgroup(const QString& path) {
     recorded([&] { native::createWorkgroupFile(path); });
 }

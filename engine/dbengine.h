@@ -5,7 +5,6 @@
 #include "engine/engine_context.h"
 #include "engine/errors.h"
 #include "engine/native/maintenance.h"
-#include "engine/statement_translator.h"
 #include "engine/workspace.h"
 
 #include <memory>
@@ -60,8 +59,6 @@ public:
     // Locks are released and caches refreshed as each statement ends, so there is nothing to wait for.
     void idle(int) {}
 
-    // The SQL dialect replaces the pass-through translator here.
-    void setStatementTranslator(std::shared_ptr<const StatementTranslator> translator);
     // ISAM and ODBC kinds of database register here.
     void registerDatabaseKind(std::shared_ptr<DatabaseKind> kind);
 

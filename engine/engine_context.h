@@ -2,7 +2,6 @@
 
 #include "engine/database_kind.h"
 #include "engine/errors.h"
-#include "engine/statement_translator.h"
 
 #include <memory>
 #include <vector>
@@ -14,11 +13,10 @@ class FileRegistry;
 }
 
 // What every object of one DBEngine shares: the Errors collection, the open files and the
-// statement translator. Held by shared pointer so objects outliving the engine stay safe.
+// database kinds. Held by shared pointer so objects outliving the engine stay safe.
 struct EngineContext {
     std::shared_ptr<ErrorList> errors = std::make_shared<ErrorList>();
     std::shared_ptr<native::FileRegistry> files;
-    std::shared_ptr<const StatementTranslator> translator = std::make_shared<PassThroughTranslator>();
     // Later registrations win, so a kind can take over a prefix.
     std::vector<std::shared_ptr<DatabaseKind>> kinds;
 

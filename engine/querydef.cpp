@@ -6,9 +6,7 @@
 namespace veranth::engine {
 
 QueryDef::QueryDef(QueryInfo info, std::weak_ptr<QueryRunner> runner, bool stored)
-    : info_(std::move(info)), runner_(std::move(runner)), stored_(stored) {
-    rebuildParameters();
-}
+    : info_(std::move(info)), runner_(std::move(runner)), stored_(stored) {}
 
 QueryRunner& QueryDef::runner() const {
     auto r = runner_.lock();
@@ -22,15 +20,28 @@ bool QueryDef::returnsRecords() const {
     return t == query_type::kSelect || t == query_type::kCrossTab || t == query_type::kSetOperation;
 }
 
+Collection<Parameter>& QueryDef::parameters() {
+    if (!parametersListed_) rebuildParameters();
+    return parameters_;
+}
+
 void QueryDef::rebuildParameters() {
     std::vector<std::shared_ptr<Parameter>> params;
-    for (const auto& p : declaredParameters(info_.sql)) {
+    // A text that does not read (yet) has the parameters it declares.
+    std::vector<ParameterInfo> needed;
+    try {
+        needed = runner().parametersOf(info_);
+    } catch (const EngineError&) {
+        needed = declaredParameters(info_.sql);
+    }
+    for (const auto& p : needed) {
         auto old = parameters_.find(p.name);
         auto param = std::make_shared<Parameter>(p);
         if (old) param->setValue(old->value());
         params.push_back(param);
     }
     parameters_.load(std::move(params));
+    parametersListed_ = true;
 }
 
 void QueryDef::save(const QString& previousName) {
@@ -57,7 +68,7 @@ void QueryDef::setSql(const QString& sql) {
         info_ = previous;
         throw;
     }
-    rebuildParameters();
+    if (parametersListed_) rebuildParameters();
 }
 
 void QueryDef::setConnect(const QString& connect) {

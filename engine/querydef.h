@@ -35,6 +35,9 @@ public:
     virtual std::shared_ptr<Recordset> openQuery(const QueryDef& query, RecordsetType type, int options) = 0;
     virtual void saveQuery(const QueryInfo& info, const QString& previousName) = 0;
     virtual bool isReadOnly() const = 0;
+    // The parameters the query's text needs, in the order they are bound: by default the
+    // declared ones; a database that resolves names adds the names that are no field.
+    virtual std::vector<ParameterInfo> parametersOf(const QueryInfo& query) { return declaredParameters(query.sql); }
 };
 
 // A stored (or temporary) query: its text, its type derived from the text, parameters.
@@ -58,7 +61,8 @@ public:
     void setConnect(const QString& connect);
     void setReturnsRecords(bool v);
 
-    Collection<Parameter>& parameters() { return parameters_; }
+    // Listed when first asked for (the text is read against the database's catalog then).
+    Collection<Parameter>& parameters();
     // 3065 for a query that returns rows.
     void execute(int options = 0);
     std::shared_ptr<Recordset> openRecordset(RecordsetType type = RecordsetType::Default, int options = 0);
@@ -75,6 +79,7 @@ private:
     std::weak_ptr<QueryRunner> runner_;
     bool stored_;
     Collection<Parameter> parameters_;
+    bool parametersListed_ = false;
 };
 
 }  // namespace veranth::engine

@@ -1,8 +1,10 @@
 #include "engine/schema.h"
 
 #include "engine/errors.h"
+#include "engine/sql/parser.h"
+#include "engine/sql/query_type.h"
+#include "engine/sql/statement_context.h"
 
-#include <QRegularExpression>
 
 namespace veranth::engine {
 
@@ -43,68 +45,30 @@ const IndexInfo* TableInfo::primaryIndex() const {
 }
 
 namespace {
-const QRegularExpression& parametersClause() {
-    static const QRegularExpression re(QStringLiteral(R"(^\s*PARAMETERS\s+([^;]*);)"),
-                                       QRegularExpression::CaseInsensitiveOption);
-    return re;
-}
-
-FieldType parameterType(const QString& name) {
-    const QString t = name.trimmed().toUpper();
-    static const QList<std::pair<QString, FieldType>> names = {
-        {"BIT", FieldType::Boolean},       {"YESNO", FieldType::Boolean},   {"BOOLEAN", FieldType::Boolean},
-        {"BYTE", FieldType::Byte},         {"SHORT", FieldType::Integer},   {"SMALLINT", FieldType::Integer},
-        {"LONG", FieldType::Long},         {"INTEGER", FieldType::Long},    {"INT", FieldType::Long},
-        {"CURRENCY", FieldType::Currency}, {"MONEY", FieldType::Currency},  {"SINGLE", FieldType::Single},
-        {"REAL", FieldType::Single},       {"DOUBLE", FieldType::Double},   {"FLOAT", FieldType::Double},
-        {"DATETIME", FieldType::Date},     {"DATE", FieldType::Date},       {"TIME", FieldType::Date},
-        {"BINARY", FieldType::Binary},     {"LONGBINARY", FieldType::LongBinary},
-        {"MEMO", FieldType::Memo},         {"LONGTEXT", FieldType::Memo},
-    };
-    for (const auto& [key, type] : names)
-        if (t == key) return type;
-    return FieldType::Text;
+// Listings ask for the type and parameters of every stored query: a text that does not read
+// is still listed, as the select query it most likely is.
+std::optional<sql::Statement> parsedQuery(const QString& text) {
+    try {
+        return sql::parseStatement(text);
+    } catch (const sql::SqlSyntaxError&) {
+        return std::nullopt;
+    }
 }
 }  // namespace
 
-std::vector<ParameterInfo> declaredParameters(const QString& sql) {
+std::vector<ParameterInfo> declaredParameters(const QString& text) {
     std::vector<ParameterInfo> out;
-    const auto m = parametersClause().match(sql);
-    if (!m.hasMatch()) return out;
-    static const QRegularExpression item(QStringLiteral(R"(\s*(\[[^\]]+\]|[^\s,]+)\s*([A-Za-z]*)\s*(?:\(\s*\d+\s*\))?\s*(,|$))"));
-    auto it = item.globalMatch(m.captured(1));
-    while (it.hasNext()) {
-        const auto p = it.next();
-        QString name = p.captured(1);
-        if (name.isEmpty()) continue;
-        if (name.startsWith(QLatin1Char('['))) name = name.mid(1, name.size() - 2);
-        out.push_back({name, parameterType(p.captured(2))});
-    }
+    const auto statement = parsedQuery(text);
+    if (!statement) return out;
+    for (const sql::ParameterDeclaration& p : sql::declaredParameters(*statement))
+        out.push_back({p.name, sql::fieldFromDeclaration(p.name, p.type).type});
     return out;
 }
 
-QString withoutParameterDeclaration(const QString& sql) {
-    const auto m = parametersClause().match(sql);
-    return m.hasMatch() ? sql.mid(m.capturedEnd(0)).trimmed() : sql;
-}
-
-int queryTypeOf(const QString& sql, const QString& connect) {
+int queryTypeOf(const QString& text, const QString& connect) {
     if (connect.trimmed().startsWith(QStringLiteral("ODBC;"), Qt::CaseInsensitive)) return query_type::kPassThrough;
-    const QString body = withoutParameterDeclaration(sql).trimmed();
-    const QString first = body.section(QRegularExpression(QStringLiteral("[\\s(]+")), 0, 0, QString::SectionSkipEmpty).toUpper();
-    if (first == QLatin1String("TRANSFORM")) return query_type::kCrossTab;
-    if (first == QLatin1String("DELETE")) return query_type::kDelete;
-    if (first == QLatin1String("UPDATE")) return query_type::kUpdate;
-    if (first == QLatin1String("INSERT")) return query_type::kAppend;
-    if (first == QLatin1String("CREATE") || first == QLatin1String("ALTER") || first == QLatin1String("DROP"))
-        return query_type::kDdl;
-    if (first == QLatin1String("SELECT")) {
-        static const QRegularExpression into(QStringLiteral(R"(\bINTO\b)"), QRegularExpression::CaseInsensitiveOption);
-        static const QRegularExpression unionWord(QStringLiteral(R"(\bUNION\b)"), QRegularExpression::CaseInsensitiveOption);
-        if (unionWord.match(body).hasMatch()) return query_type::kSetOperation;
-        if (into.match(body).hasMatch()) return query_type::kMakeTable;
-    }
-    return query_type::kSelect;
+    const auto statement = parsedQuery(text);
+    return statement ? static_cast<int>(sql::queryTypeOf(*statement)) : query_type::kSelect;
 }
 
 QString queryTypeName(int type) {

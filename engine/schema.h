@@ -90,6 +90,7 @@ inline constexpr int kSetOperation = 128;
 struct ParameterInfo {
     QString name;
     FieldType type = FieldType::Text;
+    bool declared = true;  // false: a name that is no field, bound as the value given
 };
 
 struct QueryInfo {
@@ -105,8 +106,6 @@ struct QueryInfo {
 int queryTypeOf(const QString& sql, const QString& connect);
 // Parameters declared by a leading "PARAMETERS name type, ...;" in declaration order.
 std::vector<ParameterInfo> declaredParameters(const QString& sql);
-// The text without its PARAMETERS declaration.
-QString withoutParameterDeclaration(const QString& sql);
 // "Query type name" as the listings show it ("Select", "Delete", ...).
 QString queryTypeName(int type);
 

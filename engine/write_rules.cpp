@@ -32,12 +32,29 @@ void checkFits(const FieldInfo& field, const Value& value) {
 }
 
 void checkRow(const TableInfo& table, const std::vector<Value>& values) {
+    checkAssigned(table, values, std::vector<bool>(table.fields.size(), true));
+}
+
+bool hasRulesFor(const TableInfo& table, const std::vector<bool>& assigned) {
+    if (!table.validationRule.trimmed().isEmpty()) return true;
+    for (size_t i = 0; i < table.fields.size(); ++i) {
+        const FieldInfo& f = table.fields[i];
+        if (!assigned[i]) continue;
+        if (f.type == FieldType::Text || f.required || (isTextual(f.type) && !f.allowZeroLength) ||
+            !f.validationRule.trimmed().isEmpty())
+            return true;
+    }
+    return false;
+}
+
+void checkAssigned(const TableInfo& table, const std::vector<Value>& values, const std::vector<bool>& assigned) {
     auto lookup = [&](const QString& name) -> Value {
         for (size_t i = 0; i < table.fields.size(); ++i)
             if (table.fields[i].name.compare(name, Qt::CaseInsensitive) == 0) return values[i];
         throw EngineError(err::kItemNotFound, name);
     };
     for (size_t i = 0; i < table.fields.size(); ++i) {
+        if (!assigned[i]) continue;
         const FieldInfo& f = table.fields[i];
         const Value& v = values[i];
         checkFits(f, v);

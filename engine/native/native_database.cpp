@@ -126,12 +126,20 @@ void NativeDatabase::reloadIfChanged() {
     if (loadedGeneration_ == f.schemaGeneration()) return;
     std::vector<std::shared_ptr<TableDef>> tables;
     std::weak_ptr<SchemaStore> store = std::static_pointer_cast<SchemaStore>(shared_from_this());
-    for (const auto& info : catalog::loadTables(f.connection())) tables.push_back(TableDef::load(info, store));
+    auto view = std::make_shared<sql::StaticCatalog>();
+    for (const auto& info : catalog::loadTables(f.connection())) {
+        tables.push_back(TableDef::load(info, store));
+        view->addTable(info);
+    }
     tableDefs_.load(std::move(tables));
     std::vector<std::shared_ptr<QueryDef>> queries;
     std::weak_ptr<QueryRunner> runner = std::static_pointer_cast<QueryRunner>(shared_from_this());
-    for (const auto& q : catalog::loadQueries(f.connection())) queries.push_back(std::make_shared<QueryDef>(q, runner, true));
+    for (const auto& q : catalog::loadQueries(f.connection())) {
+        queries.push_back(std::make_shared<QueryDef>(q, runner, true));
+        view->addQuery(q.name, q.sql);
+    }
     queryDefs_.load(std::move(queries));
+    catalogView_ = std::move(view);
     loadedGeneration_ = f.schemaGeneration();
 }
 
@@ -471,57 +479,6 @@ std::int64_t NativeDatabase::countRows(const QString& tableName) {
     });
 }
 
-void NativeDatabase::runStatement(const QString& sqliteSql, const BoundValues& parameters, bool mustNotReturnRows) {
-    requireWritable();
-    Connection& c = connection();
-    Statement s = c.prepare(sqliteSql);
-    if (mustNotReturnRows && s.columnCount() > 0) throw EngineError(err::kCannotExecuteSelect);
-    const int expected = sqlite3_bind_parameter_count(s.handle());
-    if (expected > static_cast<int>(parameters.size()))
-        throw EngineError(err::kTooFewParameters, QString::number(expected - static_cast<int>(parameters.size())));
-    bindAll(s, parameters);
-    Statement version = c.prepare(QStringLiteral("PRAGMA schema_version"));
-    version.step();
-    const auto before = version.int64(0);
-    std::int64_t affected = 0;
-    atomically([&] {
-        while (s.step()) {
-        }
-        affected = c.changes();
-    });
-    setRecordsAffected(affected);
-    version.reset();
-    version.step();
-    if (version.int64(0) == before) loadedGeneration_ = file().schemaGeneration();  // no DDL: keep the catalog
-}
-
-void NativeDatabase::execute(const QString& sql, int) {
-    recorded([&] { runStatement(context_->translator->toSqlite(sql), {}, true); });
-}
-
-std::shared_ptr<Recordset> NativeDatabase::openSql(const QString& name, const QString& sqliteSql, const QString& engineSql,
-                                                   BoundValues parameters, RecordsetType type, int options) {
-    if (type == RecordsetType::Table)
-        throw EngineError(err::kNotSupported, QStringLiteral("A table-type recordset opens a stored table, not a query."));
-    const bool readOnly = readOnly_ || (options & rs_option::kReadOnly);
-    if ((type == RecordsetType::Dynaset || type == RecordsetType::Default) && parameters.empty()) {
-        if (auto single = context_->translator->singleTableSelect(engineSql)) {
-            reloadIfChanged();
-            if (auto table = tableDefs_.find(single->table); table && !table->isAttached()) {
-                WhereOrder selection{single->where, {}, single->orderBy};
-                auto backend = std::make_shared<KeysetBackend>(file_, table->info(), selection,
-                                                               !readOnly && table->updatable(),
-                                                               QStringLiteral("System tables cannot be changed."));
-                return Recordset::open(RecordsetType::Dynaset, name, backend, readOnly, context_->errors);
-            }
-        }
-    }
-    const bool forwardOnly = type == RecordsetType::ForwardOnly || (options & rs_option::kForwardOnly);
-    auto backend = std::make_shared<MaterialisedBackend>(file_, sqliteSql, std::move(parameters), std::nullopt, forwardOnly);
-    const RecordsetType actual = forwardOnly ? RecordsetType::ForwardOnly : (type == RecordsetType::Default ? RecordsetType::Dynaset : type);
-    return Recordset::open(actual, name, backend, true, context_->errors);
-}
-
 std::shared_ptr<Recordset> NativeDatabase::openRecordset(const QString& source, RecordsetType type, int options) {
     return recorded([&]() -> std::shared_ptr<Recordset> {
         reloadIfChanged();
@@ -555,36 +512,7 @@ std::shared_ptr<Recordset> NativeDatabase::openRecordset(const QString& source, 
             return Recordset::open(actual, info.name, backend, readOnly, context_->errors);
         }
         if (auto query = queryDefs_.find(source.trimmed())) return openQuery(*query, type, options);
-        return openSql(source, context_->translator->toSqlite(source), source, {}, type, options);
-    });
-}
-
-namespace {
-BoundValues parameterValues(const QueryDef& query, Collection<Parameter>& parameters) {
-    BoundValues values;
-    for (const auto& p : parameters) {
-        if (p->value().isEmpty()) throw EngineError(err::kTooFewParameters, QString::number(parameters.count()));
-        values.emplace_back(coerceForField(p->value(), p->type(), p->name()), p->type());
-    }
-    (void)query;
-    return values;
-}
-}  // namespace
-
-void NativeDatabase::executeQuery(const QueryDef& query, int) {
-    recorded([&] {
-        if (query.returnsRecords()) throw EngineError(err::kCannotExecuteSelect);
-        auto& params = const_cast<QueryDef&>(query).parameters();
-        runStatement(context_->translator->toSqlite(query.sql()), parameterValues(query, params), true);
-    });
-}
-
-std::shared_ptr<Recordset> NativeDatabase::openQuery(const QueryDef& query, RecordsetType type, int options) {
-    return recorded([&] {
-        auto& params = const_cast<QueryDef&>(query).parameters();
-        const QString name = query.isTemporary() ? query.sql() : query.name();
-        return openSql(name, context_->translator->toSqlite(query.sql()), query.sql(), parameterValues(query, params), type,
-                       options);
+        return openStatement(source, source, nullptr, type, options);
     });
 }
 

@@ -4,8 +4,11 @@
 #include "engine/engine_context.h"
 #include "engine/native/row_backends.h"
 #include "engine/native/shared_file.h"
+#include "engine/native/statement_catalog.h"
 #include "engine/querydef.h"
 #include "engine/schema_store.h"
+#include "engine/sql/catalog_view.h"
+#include "engine/sql/translation.h"
 
 #include <functional>
 
@@ -61,6 +64,7 @@ public:
     void executeQuery(const QueryDef& query, int options) override;
     std::shared_ptr<Recordset> openQuery(const QueryDef& query, RecordsetType type, int options) override;
     void saveQuery(const QueryInfo& info, const QString& previousName) override;
+    std::vector<ParameterInfo> parametersOf(const QueryInfo& query) override;
 
 private:
     NativeDatabase() = default;
@@ -82,10 +86,19 @@ private:
     };
     AttachedSource attachedSource(const TableInfo& link);
     void attachKnownSources();
-    void runStatement(const QString& sqliteSql, const BoundValues& parameters, bool mustNotReturnRows);
-    std::shared_ptr<Recordset> openSql(const QString& name, const QString& sqliteSql, const QString& engineSql,
-                                       std::vector<std::pair<Value, std::optional<FieldType>>> parameters,
-                                       RecordsetType type, int options);
+
+    // Statements (native_statements.cpp). Every statement is the dialect's, translated against
+    // this database's catalog; `given` holds the values of a query's parameters.
+    std::shared_ptr<StatementCatalog> statementCatalog();
+    void runStatement(const QString& text, const Collection<Parameter>* given);
+    void runTranslation(const sql::Translation& t, const StatementCatalog& catalog, const BoundValues& values);
+    std::int64_t runWrites(const sql::Translation& t, const StatementCatalog& catalog, const BoundValues& values);
+    void carryOut(const sql::DefinitionStep& step, const StatementCatalog& catalog,
+                  std::vector<std::function<void()>>& undoElsewhere);
+    // SQLite's own text, for option 64 with a statement the dialect does not read.
+    void runSqlite(const QString& sqliteSql);
+    std::shared_ptr<Recordset> openStatement(const QString& name, const QString& text, const Collection<Parameter>* given,
+                                             RecordsetType type, int options);
     template <class F> auto recorded(F&& f) -> decltype(f()) { return context_->recorded(std::forward<F>(f)); }
 
     std::shared_ptr<EngineContext> context_;
@@ -96,6 +109,7 @@ private:
     Collection<TableDef> tableDefs_{err::kTableExists};
     Collection<QueryDef> queryDefs_;
     int loadedGeneration_ = -1;
+    std::shared_ptr<const sql::StaticCatalog> catalogView_;  // what statements are translated against
 };
 
 }  // namespace veranth::engine::native

@@ -309,7 +309,8 @@ std::optional<std::int64_t> KeysetBackend::seek(const QString& op, const std::ve
 // ---- MaterialisedBackend -------------------------------------------------------------------
 
 MaterialisedBackend::MaterialisedBackend(std::shared_ptr<SharedFile> file, QString sql, BoundValues parameters,
-                                         std::optional<std::vector<FieldInfo>> knownFields, bool forwardOnly)
+                                         std::optional<std::vector<FieldInfo>> knownFields, bool forwardOnly,
+                                         std::vector<bool> typedColumns)
     : file_(std::move(file)), sql_(std::move(sql)), parameters_(std::move(parameters)), forwardOnly_(forwardOnly) {
     statement_.emplace(file_->connection().prepare(sql_));
     const int expected = sqlite3_bind_parameter_count(statement_->handle());
@@ -318,7 +319,7 @@ MaterialisedBackend::MaterialisedBackend(std::shared_ptr<SharedFile> file, QStri
     bindAll(*statement_, parameters_);
     if (knownFields) {
         fields_ = *knownFields;
-        typed_.assign(fields_.size(), true);
+        typed_ = typedColumns.empty() ? std::vector<bool>(fields_.size(), true) : std::move(typedColumns);
     } else {
         for (int i = 0; i < statement_->columnCount(); ++i) {
             FieldInfo f;

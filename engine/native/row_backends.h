@@ -90,8 +90,11 @@ private:
 // write on the file. Forward-only sets keep only the rows from the current one on.
 class MaterialisedBackend : public RecordsetBackend, public StaticReader {
 public:
+    // With `knownFields`, `typedColumns` (when given) says which columns are read in their
+    // field's type; the others are read as SQLite holds them.
     MaterialisedBackend(std::shared_ptr<SharedFile> file, QString sql, BoundValues parameters,
-                        std::optional<std::vector<FieldInfo>> knownFields, bool forwardOnly);
+                        std::optional<std::vector<FieldInfo>> knownFields, bool forwardOnly,
+                        std::vector<bool> typedColumns = {});
     ~MaterialisedBackend() override;
 
     const std::vector<FieldInfo>& fields() const override { return fields_; }

@@ -3,6 +3,7 @@
 #include "engine/conversions.h"
 #include "engine/errors.h"
 #include "engine/like.h"
+#include "engine/sql/dialect_functions.h"
 #include "engine/value_ops.h"
 
 #include <QRegularExpression>
@@ -77,6 +78,7 @@ std::unique_ptr<Connection> Connection::open(const QString& path, bool readOnly,
     sqlite3_create_collation_v2(db, kCollation, SQLITE_UTF8, nullptr, compareCollated, nullptr);
     sqlite3_create_function_v2(db, kLikeFunction, 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, likeFunction,
                                nullptr, nullptr, nullptr);
+    sql::registerDialectFunctions(db);
     // A busy file waits a little for another process's write to finish, then reports 3260.
     sqlite3_busy_timeout(db, 3000);
     // Reading the schema is the first touch of the file: a foreign or damaged file fails here.
@@ -114,6 +116,8 @@ int Connection::changes() const { return sqlite3_changes(db_); }
 
 void Connection::fail(int code, const QString& context) const {
     const QString message = db_ ? utf8(sqlite3_errmsg(db_)) : QString();
+    // A dialect function that failed carries the engine's own error inside SQLite's message.
+    if (auto own = sql::engineErrorFromSqliteMessage(message)) throw *own;
     switch (code & 0xFF) {
     case SQLITE_CONSTRAINT:
         if (code == SQLITE_CONSTRAINT_NOTNULL)

@@ -20,7 +20,7 @@ Statement parsed(const QString& text) {
 // SELECT * FROM one stored table, WHERE and ORDER BY at most: what a keyed dynaset can serve.
 const TableReference* singleStoredTable(const Statement& statement) {
     const auto* query = std::get_if<QueryPtr>(&statement.body);
-    if (!query || !statement.parameters.empty()) return nullptr;
+    if (!query) return nullptr;
     const SelectQuery* s = (*query)->select();
     if (!s || s->into || s->top || s->quantifier != SelectQuantifier::All || !s->groupBy.empty() || s->having ||
         s->fromExternal || s->from.size() != 1 || s->items.size() != 1 || !s->items.front().isStar() ||
@@ -54,29 +54,27 @@ Translation DialectTranslator::translateCondition(const QString& expression, con
     return out;
 }
 
-QString DialectTranslator::toSqlite(const QString& statement) const {
-    return translateStatement(parsed(statement), *catalog_, LiteralMode::Inline).sql;
-}
-
 std::optional<SingleTableSelect> DialectTranslator::singleTableSelect(const QString& statement) const {
     const Statement tree = parsed(statement);
     const TableReference* table = singleStoredTable(tree);
     if (!table) return std::nullopt;
     const TableInfo* info = catalog_->table(table->name.parts.join(QLatin1Char('.')));
-    if (!info) return std::nullopt;
+    if (!info || info->isAttached()) return std::nullopt;
     const SelectQuery& s = *std::get<QueryPtr>(tree.body)->select();
-    StatementContext context(*catalog_, LiteralMode::Inline, {});
+    StatementContext context(*catalog_, LiteralMode::Bound, tree.parameters);
     QueryCompiler queries(context);
     ExpressionCompiler& ex = queries.expressions();
     Scope scope;
     scope.add(Source{table->alias.isEmpty() ? info->name : table->alias, info->name, columnsOf(*info)});
-    SingleTableSelect out{info->name, {}, {}};
+    SingleTableSelect out{info->name, {}, {}, {}, {}};
     if (s.where) out.where = ex.condition(ex.compile(*s.where, scope));
     QStringList order;
-    for (const OrderItem& o : s.orderBy) order << ex.collated(ex.compile(*o.expression, scope)) + (o.descending ? QStringLiteral(" DESC") : QString());
-    out.orderBy = order.join(QStringLiteral(", "));
-    // A name that is no column would be a parameter, which this seam cannot bind.
-    if (!context.parameters().empty()) return std::nullopt;
+    for (const OrderItem& o : s.orderBy)
+        order << ex.collated(ex.compile(*o.expression, scope)) + (o.descending ? QStringLiteral(" DESC") : QString());
+    out.where = context.finish(out.where);
+    out.orderBy = context.finish(order.join(QStringLiteral(", ")));
+    out.parameters = context.parameters();
+    out.constants = context.constants();
     return out;
 }
 

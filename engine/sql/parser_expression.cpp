@@ -212,9 +212,10 @@ ExpressionPtr Parser::primary() {
         }
         default: break;
     }
-    // Left and Right are join words and also functions.
-    const bool joinWordAsFunction = (at(Keyword::Left) || at(Keyword::Right)) && at(TokenKind::LeftParen, 1);
-    if (atNamePart() || joinWordAsFunction) return nameOrCall();
+    // Left and Right are join words, Asc an ORDER BY word, and all three are functions too.
+    const bool keywordAsFunction =
+        (at(Keyword::Left) || at(Keyword::Right) || at(Keyword::Asc)) && at(TokenKind::LeftParen, 1);
+    if (atNamePart() || keywordAsFunction) return nameOrCall();
     fail(QStringLiteral("an expression"));
 }
 

@@ -66,8 +66,9 @@ Source QueryCompiler::tableSource(const TableName& name, const QString& alias,
 }
 
 Source QueryCompiler::targetSource(const TableName& name, const QString& alias,
-                                   const std::optional<ExternalDatabase>& external, QString* place) {
+                                   const std::optional<ExternalDatabase>& external, QString* place, QString* schema) {
     const CatalogView& catalog = catalogFor(context_, name, external);
+    if (schema) *schema = catalog.schemaName();
     const TableInfo* table = catalog.table(name.parts.join(QLatin1Char('.')));
     if (!table) throw EngineError(err::kInputTableNotFound, name.parts.join(QLatin1Char('.')));
     Source source;

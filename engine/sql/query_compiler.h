@@ -15,9 +15,9 @@ public:
     CompiledQuery compileSelect(const SelectQuery& select, const Scope* outer);
 
     // The table an action statement writes, as a source named by its alias or name, and the
-    // SQLite text that names its table.
+    // SQLite text that names its table (and, when asked, the schema it is in).
     Source targetSource(const TableName& name, const QString& alias, const std::optional<ExternalDatabase>& external,
-                        QString* place);
+                        QString* place, QString* schema = nullptr);
     ExpressionCompiler& expressions() { return expressions_; }
 
 private:

@@ -88,9 +88,9 @@ private:
         out_.definitions.push_back(std::move(create));
     }
 
-    Source target(const TableName& name, const std::optional<ExternalDatabase>& external, QString* place) {
+    Source target(const TableName& name, const std::optional<ExternalDatabase>& external, QString* place, QString* schema) {
         try {
-            return queries_.targetSource(name, QString(), external, place);
+            return queries_.targetSource(name, QString(), external, place, schema);
         } catch (const EngineError& e) {
             if (e.number() != err::kInputTableNotFound) throw;
             throw EngineError::withDescription(kOutputTableNotFound,
@@ -99,15 +99,19 @@ private:
     }
 
     void compile(const InsertStatement& insert) {
-        QString place;
-        const Source t = target(insert.target, insert.external, &place);
+        QString place, schema;
+        const Source t = target(insert.target, insert.external, &place, &schema);
         std::vector<const SourceColumn*> columns;
         if (insert.columns.isEmpty())
             for (const SourceColumn& c : t.columns) columns.push_back(&c);
         else
             for (const QString& name : insert.columns) columns.push_back(&targetColumn(t, name));
-        QStringList names;
-        for (const SourceColumn* c : columns) names << quoted(c->name);
+        QStringList names, fields;
+        for (const SourceColumn* c : columns) {
+            names << quoted(c->name);
+            fields << c->name;
+        }
+        out_.target = WriteTarget{t.qualifier, schema, fields};
         QString rows;
         if (insert.query) {
             const CompiledQuery q = queries_.compile(*insert.query);
@@ -147,16 +151,19 @@ private:
         if (update.table->kind != TableSourceKind::Table)
             throw EngineError(err::kNotSupported, QStringLiteral("An UPDATE over a join is not supported yet; use a subquery in WHERE."));
         const auto& ref = update.table->as<TableReference>();
-        QString place;
+        QString place, schema;
         Scope scope;
-        scope.add(queries_.targetSource(ref.name, ref.alias, std::nullopt, &place));
+        scope.add(queries_.targetSource(ref.name, ref.alias, std::nullopt, &place, &schema));
         const Source& t = scope.sources().front();
         QStringList sets;
+        WriteTarget written{t.qualifier, schema, {}};
         for (const Assignment& a : update.assignments) {
             const SourceColumn& column = targetColumn(t, a.column.back());
+            written.fields << column.name;
             // SQLite evaluates every SET expression against the row as it was, as the dialect does.
             sets << quoted(column.name) + QStringLiteral(" = ") + stored(ex_.compile(*a.value, scope), column);
         }
+        out_.target = std::move(written);
         out_.sql = QStringLiteral("UPDATE %1 SET %2").arg(place, sets.join(QStringLiteral(", ")));
         if (update.where) out_.sql += QStringLiteral(" WHERE ") + ex_.condition(ex_.compile(*update.where, scope));
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <utility>
 #include <variant>
@@ -70,6 +71,14 @@ struct ExternalReference {
     QString schema;
 };
 
+// The stored table an INSERT or UPDATE writes and the fields it assigns: the engine holds the
+// written rows to those fields' rules (Size, Required, AllowZeroLength, ValidationRule).
+struct WriteTarget {
+    QString table;
+    QString schema;  // empty: the executing database
+    QStringList fields;
+};
+
 struct Translation {
     QueryType type = QueryType::Select;
     bool returnsRecords = false;
@@ -79,6 +88,7 @@ struct Translation {
     BoundValueList constants;                    // ?N+1.. : the statement's literals
     std::vector<ResultColumn> columns;           // what a row-returning statement yields
     std::vector<ExternalReference> externals;
+    std::optional<WriteTarget> target;
 };
 
 }  // namespace veranth::engine::sql

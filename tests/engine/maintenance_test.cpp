@@ -16,7 +16,8 @@ protected:
         db->execute(QStringLiteral(
                         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
                         "INSERT INTO Clients (ID, Name, Notes) SELECT i, 'Client ' || i, printf('%.300c', 'x') FROM n")
-                        .arg(rows));
+                        .arg(rows),
+                    exec_option::kSqlPassThrough);
         db->close();
     }
 };

@@ -56,6 +56,7 @@ TEST(SqlFunctions, GiveTheDialectsValues) {
         {"Nz(Null, 5)", Value::integer(5)},
         {"IsNumeric('12a')", Value::boolean(false)},
         {"Chr(65) & Chr(97)", Value("Aa")},
+        {"Asc('abc') + Asc(Chr(200))", Value::longValue(297)},
         {"Space(2) & String(3, 'x')", Value("  xxx")},
         {"Replace('a-b-c', '-', '+')", Value("a+b+c")},
         {"'a' & Null", Value("a")},

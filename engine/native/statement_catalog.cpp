@@ -1,0 +1,82 @@
+#include "engine/native/statement_catalog.h"
+
+#include "engine/connect_string.h"
+#include "engine/errors.h"
+#include "engine/native/catalog.h"
+#include "engine/native/file_names.h"
+#include "engine/native/password_hash.h"
+
+#include <QFileInfo>
+
+namespace veranth::engine::native {
+
+namespace {
+
+// The file an external reference names, or empty. `IN 'file'` gives it as the database;
+// `IN '' 'text'` and `[text]` give a connect string whose DATABASE is the file, or (with no
+// ';' in it) the path itself. A kind prefix names another kind of database.
+QString namedFile(const QString& database, const QString& connect) {
+    const QString prefix = connectPrefix(connect).trimmed();
+    const bool isPath = !connect.contains(QLatin1Char(';'));
+    if (!isPath && !prefix.isEmpty()) {
+        if (prefix.compare(QStringLiteral("ODBC"), Qt::CaseInsensitive) == 0)
+            throw EngineError::withDescription(
+                err::kOdbcConnectionFailed,
+                QStringLiteral("ODBC databases cannot be named inside a statement on a native file yet."));
+        throw EngineError(err::kIsamNotFound, prefix);
+    }
+    if (!database.trimmed().isEmpty()) return database.trimmed();
+    return isPath ? connect.trimmed() : connectValue(connect, QStringLiteral("DATABASE")).trimmed();
+}
+
+void requirePassword(Connection& connection, const QString& connect, const QString& path) {
+    const QString hash = catalog::setting(connection, QStringLiteral("PasswordHash"));
+    if (!hash.isEmpty() && !verifyPassword(connectValue(connect, QStringLiteral("pwd")), hash))
+        throw EngineError(err::kBadPassword, path);
+}
+
+}  // namespace
+
+std::shared_ptr<sql::StaticCatalog> catalogOf(Connection& connection) {
+    auto view = std::make_shared<sql::StaticCatalog>();
+    for (TableInfo& t : catalog::loadTables(connection)) view->addTable(std::move(t));
+    for (const QueryInfo& q : catalog::loadQueries(connection)) view->addQuery(q.name, q.sql);
+    return view;
+}
+
+StatementCatalog::StatementCatalog(std::shared_ptr<const sql::StaticCatalog> home, SharedFile& file, FileRegistry& files)
+    : home_(std::move(home)), file_(file), files_(files) {}
+
+const sql::CatalogView* StatementCatalog::external(const QString& database, const QString& connect) const {
+    const QString given = namedFile(database, connect);
+    if (given.isEmpty()) return nullptr;
+    const QString resolved = resolveDatabaseFile(given);
+    if (resolved.isEmpty()) throw EngineError(err::kFileNotFound, given);
+    requireNativeFile(resolved, given);
+    const QString path = QFileInfo(resolved).canonicalFilePath();
+    if (path == file_.path()) return this;
+    for (const Other& o : others_)
+        if (o.file.path == path) return o.catalog.get();
+    // The file's catalog is read through the connection that already has it open, if any,
+    // so its own uncommitted design changes are seen.
+    auto other = files_.open(path, true);
+    requirePassword(other->connection(), connect, given);
+    auto catalog = std::make_unique<sql::StaticCatalog>(*catalogOf(other->connection()));
+    catalog->setSchemaName(file_.attach(path));
+    others_.push_back({{path, connect}, std::move(catalog)});
+    return others_.back().catalog.get();
+}
+
+std::optional<StatementCatalog::AttachedFile> StatementCatalog::fileOfSchema(const QString& schema) const {
+    for (const Other& o : others_)
+        if (o.catalog->schemaName() == schema) return o.file;
+    return std::nullopt;
+}
+
+const sql::CatalogView* StatementCatalog::bySchema(const QString& schema) const {
+    for (const Other& o : others_)
+        if (o.catalog->schemaName() == schema) return o.catalog.get();
+    return nullptr;
+}
+
+}  // namespace veranth::engine::native
