@@ -77,7 +77,11 @@ TableInfo newTable(const sql::CreateTableStep& step) {
 
 std::shared_ptr<StatementCatalog> NativeDatabase::statementCatalog() {
     reloadIfChanged();
-    return std::make_shared<StatementCatalog>(catalogView_, file(), *context_->files);
+    std::weak_ptr<NativeDatabase> self = shared_from_this();
+    return std::make_shared<StatementCatalog>(catalogView_, file(), *context_->files, [self](const TableInfo& link) {
+        AttachedSource source = self.lock()->attachedSource(link);
+        return StatementCatalog::Source{source.design, source.place.sql()};
+    });
 }
 
 void NativeDatabase::execute(const QString& text, int options) {
@@ -156,6 +160,8 @@ std::int64_t NativeDatabase::runWrites(const sql::Translation& t, const Statemen
     if (t.target) {
         const sql::CatalogView* home = t.target->schema.isEmpty() ? &catalog : catalog.bySchema(t.target->schema);
         table = home ? home->table(t.target->table) : nullptr;
+        // The catalog tables describe the database: a statement must not change them behind it.
+        if (table && table->isSystem()) throw EngineError(err::kReadOnly, table->name);
         if (table) {
             for (const FieldInfo& f : table->fields) assigned.push_back(t.target->fields.contains(f.name, Qt::CaseInsensitive));
             if (!hasRulesFor(*table, assigned)) table = nullptr;

@@ -44,8 +44,24 @@ std::shared_ptr<sql::StaticCatalog> catalogOf(Connection& connection) {
     return view;
 }
 
-StatementCatalog::StatementCatalog(std::shared_ptr<const sql::StaticCatalog> home, SharedFile& file, FileRegistry& files)
-    : home_(std::move(home)), file_(file), files_(files) {}
+StatementCatalog::StatementCatalog(std::shared_ptr<const sql::StaticCatalog> home, SharedFile& file, FileRegistry& files,
+                                   SourceOfLink sourceOfLink)
+    : home_(std::move(home)), file_(file), files_(files), sourceOfLink_(std::move(sourceOfLink)) {}
+
+const TableInfo* StatementCatalog::table(const QString& name) const {
+    const TableInfo* found = home_->table(name);
+    if (!found || !found->isAttached() || !sourceOfLink_) return found;
+    for (const auto& link : links_)
+        if (link->design.name == found->name) return &link->design;
+    links_.push_back(std::make_unique<Source>(sourceOfLink_(*found)));
+    return &links_.back()->design;
+}
+
+std::optional<QString> StatementCatalog::storedPlace(const TableInfo& table) const {
+    for (const auto& link : links_)
+        if (&link->design == &table) return link->place;
+    return std::nullopt;
+}
 
 const sql::CatalogView* StatementCatalog::external(const QString& database, const QString& connect) const {
     const QString given = namedFile(database, connect);

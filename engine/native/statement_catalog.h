@@ -3,6 +3,7 @@
 #include "engine/native/shared_file.h"
 #include "engine/sql/catalog_view.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -14,10 +15,21 @@ namespace veranth::engine::native {
 // writes both and the workspace transaction covers both.
 class StatementCatalog : public sql::CatalogView {
 public:
-    StatementCatalog(std::shared_ptr<const sql::StaticCatalog> home, SharedFile& file, FileRegistry& files);
+    // An attached table's source: its design (under the attached table's name) and where its
+    // rows are, as SQLite text.
+    struct Source {
+        TableInfo design;
+        QString place;
+    };
+    using SourceOfLink = std::function<Source(const TableInfo& link)>;
 
-    const TableInfo* table(const QString& name) const override { return home_->table(name); }
+    StatementCatalog(std::shared_ptr<const sql::StaticCatalog> home, SharedFile& file, FileRegistry& files,
+                     SourceOfLink sourceOfLink);
+
+    // An attached table is described by its source, so statements read and write its rows.
+    const TableInfo* table(const QString& name) const override;
     std::optional<QString> querySql(const QString& name) const override { return home_->querySql(name); }
+    std::optional<QString> storedPlace(const TableInfo& table) const override;
     const CatalogView* external(const QString& database, const QString& connect) const override;
 
     struct AttachedFile {
@@ -36,7 +48,9 @@ private:
     std::shared_ptr<const sql::StaticCatalog> home_;
     SharedFile& file_;
     FileRegistry& files_;
+    SourceOfLink sourceOfLink_;
     mutable std::vector<Other> others_;
+    mutable std::vector<std::unique_ptr<Source>> links_;
 };
 
 // The catalog of a native file as the dialect reads it: every table (attached ones as their

@@ -22,6 +22,13 @@ public:
     // ("main"), or the name the engine attached another file under.
     virtual QString schemaName() const { return {}; }
 
+    // Where the rows of one of this catalog's tables are when that is not its own name in
+    // schemaName() (an attached table's source), as SQLite text; none for an ordinary table.
+    virtual std::optional<QString> storedPlace(const TableInfo& table) const {
+        (void)table;
+        return std::nullopt;
+    }
+
     // The catalog of another database named by IN 'file', IN '' 'connect' or a [connect] prefix,
     // which the engine makes reachable (attached) under that catalog's schemaName(). Null when
     // it cannot; the translator then reports the failure.

@@ -16,9 +16,13 @@ const CatalogView& catalogFor(StatementContext& context, const TableName& name,
     return context.catalog();
 }
 
-QString placeOf(const CatalogView& catalog, const QString& table) {
+// The SQLite text naming a table's rows. An attached table's rows are under its source's name,
+// so they are given the table's own name (or the statement's alias) as their alias.
+QString placeOf(const CatalogView& catalog, const TableInfo& table, const QString& alias) {
+    const QString as = alias.isEmpty() ? QString() : QStringLiteral(" AS ") + quoted(alias);
+    if (auto stored = catalog.storedPlace(table)) return *stored + (alias.isEmpty() ? QStringLiteral(" AS ") + quoted(table.name) : as);
     const QString schema = catalog.schemaName();
-    return schema.isEmpty() ? quoted(table) : quoted(schema) + QLatin1Char('.') + quoted(table);
+    return (schema.isEmpty() ? quoted(table.name) : quoted(schema) + QLatin1Char('.') + quoted(table.name)) + as;
 }
 
 bool sameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
@@ -44,7 +48,7 @@ Source QueryCompiler::tableSource(const TableName& name, const QString& alias,
         source.key = alias.isEmpty() ? table->name : alias;
         source.qualifier = source.key;
         source.columns = columnsOf(*table);
-        *sql = placeOf(catalog, table->name) + (alias.isEmpty() ? QString() : QStringLiteral(" AS ") + quoted(alias));
+        *sql = placeOf(catalog, *table, alias);
         return source;
     }
     if (auto stored = catalog.querySql(tableName)) {
@@ -74,7 +78,7 @@ Source QueryCompiler::targetSource(const TableName& name, const QString& alias,
     Source source;
     source.key = alias.isEmpty() ? table->name : alias;
     source.qualifier = table->name;
-    *place = placeOf(catalog, table->name);
+    *place = placeOf(catalog, *table, QString());
     source.columns = columnsOf(*table);
     return source;
 }

@@ -172,9 +172,10 @@ private:
         if (del.from.size() != 1 || del.from.front()->kind != TableSourceKind::Table)
             throw EngineError(err::kNotSupported, QStringLiteral("A DELETE over several tables is not supported yet; use a subquery in WHERE."));
         const auto& ref = del.from.front()->as<TableReference>();
-        QString place;
+        QString place, schema;
         Scope scope;
-        scope.add(queries_.targetSource(ref.name, ref.alias, del.fromExternal, &place));
+        scope.add(queries_.targetSource(ref.name, ref.alias, del.fromExternal, &place, &schema));
+        out_.target = WriteTarget{scope.sources().front().qualifier, schema, {}};
         out_.sql = QStringLiteral("DELETE FROM %1").arg(place);
         if (del.where) out_.sql += QStringLiteral(" WHERE ") + ex_.condition(ex_.compile(*del.where, scope));
     }

@@ -71,8 +71,9 @@ struct ExternalReference {
     QString schema;
 };
 
-// The stored table an INSERT or UPDATE writes and the fields it assigns: the engine holds the
-// written rows to those fields' rules (Size, Required, AllowZeroLength, ValidationRule).
+// The stored table an INSERT, UPDATE or DELETE writes and the fields it assigns: the engine
+// refuses writes to its own catalog and holds the written rows to those fields' rules (Size,
+// Required, AllowZeroLength, ValidationRule).
 struct WriteTarget {
     QString table;
     QString schema;  // empty: the executing database

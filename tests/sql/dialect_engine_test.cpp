@@ -80,6 +80,10 @@ TEST_F(DialectOnCorvane, ExecuteRefusesRowsAndUnknownTablesAndChangesNothing) {
     // A value the field cannot hold fails the whole statement.
     EXPECT_NE(errorOf([&] { main->execute(QStringLiteral("UPDATE Users SET UserRef = 'abc' WHERE UserRef = 12000101")); }), 0);
     EXPECT_EQ(result(*main, QStringLiteral("SELECT COUNT(*) FROM Copy")), QStringLiteral("40"));
+    // The engine's own catalog is read-only to statements.
+    EXPECT_EQ(errorOf([&] { main->execute(QStringLiteral("DELETE FROM MSysTables")); }), err::kReadOnly);
+    EXPECT_EQ(errorOf([&] { main->execute(QStringLiteral("UPDATE MSysTables SET Name = 'x'")); }), err::kReadOnly);
+    EXPECT_TRUE(main->tableDefs().contains(QStringLiteral("Users")));
     EXPECT_EQ(main->tableDefs().item(QStringLiteral("Copy"))->fields().item(QStringLiteral("UserRef"))->type(), FieldType::Long);
 }
 
@@ -168,6 +172,25 @@ TEST_F(DialectOnCorvane, OtherFilesAreReadAndWrittenInTheSameTransaction) {
     EXPECT_EQ(result(*main, QStringLiteral("SELECT COUNT(*) FROM Users WHERE LoggedOn")), QStringLiteral("5"));
     EXPECT_EQ(errorOf([&] { local->execute(QStringLiteral("SELECT * INTO X FROM Clients IN '%1/none.mdb'").arg(dir.path())); }),
               err::kFileNotFound);
+}
+
+// An attached table is read and written through its link's name, as the database ID change does.
+TEST_F(DialectOnCorvane, AttachedTablesAreReachedByTheirOwnName) {
+    auto local = open(CorvaneFile::Local);
+    auto link = local->createTableDef(QStringLiteral("MainUsers"));
+    link->setConnect(QStringLiteral(";DATABASE=%1").arg(paths.main));
+    link->setSourceTableName(QStringLiteral("Users"));
+    local->tableDefs().append(link);
+    local->execute(QStringLiteral("UPDATE MainUsers SET UserRef = 125000000 + (UserRef - (12 * 1000000)) WHERE "
+                                  "LEFT(FORMAT(UserRef),2) = 12 AND LEN(FORMAT(UserRef)) - 2 = 6 AND UserName = 'smith'"));
+    EXPECT_EQ(local->recordsAffected(), 2);
+    EXPECT_EQ(result(*local, QStringLiteral("SELECT m.UserRef FROM MainUsers AS m, LocalUser WHERE m.UserRef > 125000000 "
+                                            "ORDER BY m.UserRef")),
+              QStringLiteral("125000101|125000102"));
+    auto main = open(CorvaneFile::Main);
+    EXPECT_EQ(result(*main, QStringLiteral("SELECT COUNT(*) FROM Users WHERE UserRef > 125000000")), QStringLiteral("2"));
+    EXPECT_EQ(errorOf([&] { local->execute(QStringLiteral("UPDATE MainUsers SET UserName = String(51, 'x')")); }),
+              err::kFieldTooSmall);
 }
 
 // Set-based writes obey the same field rules as a recordset's: nothing of a refused statement stays.
