@@ -93,6 +93,9 @@ private:
     void runStatement(const QString& text, const Collection<Parameter>* given);
     void runTranslation(const sql::Translation& t, const StatementCatalog& catalog, const BoundValues& values);
     std::int64_t runWrites(const sql::Translation& t, const StatementCatalog& catalog, const BoundValues& values);
+    // Fills the counters and default values of a new row's fields the statement left out.
+    void completeNewRow(const TableInfo& table, const TablePlace& place, const std::vector<bool>& given, std::int64_t rowid,
+                        std::vector<Value>& row);
     void carryOut(const sql::DefinitionStep& step, const StatementCatalog& catalog,
                   std::vector<std::function<void()>>& undoElsewhere);
     // SQLite's own text, for option 64 with a statement the dialect does not read.

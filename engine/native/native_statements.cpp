@@ -80,7 +80,7 @@ std::shared_ptr<StatementCatalog> NativeDatabase::statementCatalog() {
     std::weak_ptr<NativeDatabase> self = shared_from_this();
     return std::make_shared<StatementCatalog>(catalogView_, file(), *context_->files, [self](const TableInfo& link) {
         AttachedSource source = self.lock()->attachedSource(link);
-        return StatementCatalog::Source{source.design, source.place.sql()};
+        return StatementCatalog::Source{source.design, source.place};
     });
 }
 
@@ -152,23 +152,31 @@ void NativeDatabase::runTranslation(const sql::Translation& t, const StatementCa
 }
 
 // Runs the statement's text. The rows an INSERT or UPDATE writes come back through RETURNING
-// when the fields it assigns have rules, and each is checked before the statement is kept.
+// when they must be completed or checked: a new row gets the counters and default values of the
+// fields the statement left out, then the whole row is held to the rules; a changed row is held
+// to the rules of the fields the statement assigned.
 std::int64_t NativeDatabase::runWrites(const sql::Translation& t, const StatementCatalog& catalog, const BoundValues& values) {
-    QString text = t.sql;
     const TableInfo* table = nullptr;
-    std::vector<bool> assigned;
     if (t.target) {
         const sql::CatalogView* home = t.target->schema.isEmpty() ? &catalog : catalog.bySchema(t.target->schema);
         table = home ? home->table(t.target->table) : nullptr;
-        // The catalog tables describe the database: a statement must not change them behind it.
-        if (table && table->isSystem()) throw EngineError(err::kReadOnly, table->name);
-        if (table) {
-            for (const FieldInfo& f : table->fields) assigned.push_back(t.target->fields.contains(f.name, Qt::CaseInsensitive));
-            if (!hasRulesFor(*table, assigned)) table = nullptr;
-        }
     }
+    // The catalog tables describe the database: a statement must not change them behind it.
+    if (table && table->isSystem()) throw EngineError(err::kReadOnly, table->name);
+    const bool inserting = t.type == sql::QueryType::Append;
+    std::vector<bool> given, checked;
+    bool completes = false;
     if (table) {
-        QStringList columns;
+        for (const FieldInfo& f : table->fields) {
+            given.push_back(t.target->fields.contains(f.name, Qt::CaseInsensitive));
+            checked.push_back(inserting || given.back());
+            completes = completes || (inserting && !given.back() && (f.isAutoIncrement() || !f.defaultValue.trimmed().isEmpty()));
+        }
+        if (!completes && !hasRulesFor(*table, checked)) table = nullptr;
+    }
+    QString text = t.sql;
+    if (table) {
+        QStringList columns{QStringLiteral("rowid")};
         for (const FieldInfo& f : table->fields) columns << quoteName(f.name);
         text += QStringLiteral(" RETURNING ") + columns.join(QStringLiteral(", "));
     }
@@ -178,13 +186,41 @@ std::int64_t NativeDatabase::runWrites(const sql::Translation& t, const Statemen
     if (expected > static_cast<int>(values.size()))
         throw EngineError(err::kTooFewParameters, QString::number(expected - static_cast<int>(values.size())));
     bindAll(s, values);
-    std::vector<Value> row(table ? table->fields.size() : 0);
+    std::vector<std::pair<std::int64_t, std::vector<Value>>> written;
     while (s.step()) {
         if (!table) continue;
-        for (size_t i = 0; i < row.size(); ++i) row[i] = s.value(static_cast<int>(i), table->fields[i].type);
-        checkAssigned(*table, row, assigned);
+        std::vector<Value> row(table->fields.size());
+        for (size_t i = 0; i < row.size(); ++i) row[i] = s.value(static_cast<int>(i + 1), table->fields[i].type);
+        written.emplace_back(s.int64(0), std::move(row));
     }
-    return c.changes();
+    const std::int64_t affected = c.changes();
+    if (!table) return affected;
+    const TablePlace place = catalog.placeOf(*table, t.target->schema);
+    for (auto& [rowid, row] : written) {
+        if (completes) completeNewRow(*table, place, given, rowid, row);
+        checkAssigned(*table, row, checked);
+    }
+    return affected;
+}
+
+void NativeDatabase::completeNewRow(const TableInfo& table, const TablePlace& place, const std::vector<bool>& given,
+                                    std::int64_t rowid, std::vector<Value>& row) {
+    QStringList sets;
+    BoundValues filled;
+    for (size_t i = 0; i < row.size(); ++i) {
+        const FieldInfo& f = table.fields[i];
+        if (given[i] || !row[i].isNull()) continue;
+        row[i] = f.isAutoIncrement() ? nextCounter(connection(), place, f) : defaultValueFor(f);
+        if (row[i].isNull()) continue;
+        sets << quoteName(f.name) + QStringLiteral(" = ?");
+        filled.emplace_back(row[i], f.type);
+    }
+    if (sets.isEmpty()) return;
+    Statement update = connection().prepare(
+        QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(place.sql(), sets.join(QStringLiteral(", "))));
+    bindAll(update, filled);
+    update.bindInt64(static_cast<int>(filled.size()) + 1, rowid);
+    update.step();
 }
 
 void NativeDatabase::carryOut(const sql::DefinitionStep& step, const StatementCatalog& catalog,

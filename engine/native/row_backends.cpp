@@ -170,19 +170,18 @@ std::optional<std::int64_t> KeysetBackend::indexOfBookmark(const QByteArray& boo
     }
 }
 
-Value KeysetBackend::nextCounter(const FieldInfo& field) {
-    Connection& c = file_->connection();
-    const QString columns = quoteName(place_.schema) + QStringLiteral(".MSysColumns");
+Value nextCounter(Connection& c, const TablePlace& place, const FieldInfo& field) {
+    const QString columns = quoteName(place.schema) + QStringLiteral(".MSysColumns");
     Statement s = c.prepare(QStringLiteral(
         "SELECT max(IFNULL((SELECT AutoNext FROM %3 WHERE TableName = ? AND Name = ?), 1), "
-        "IFNULL((SELECT max(%1) FROM %2), 0) + 1)").arg(quoteName(field.name), place_.sql(), columns));
-    s.bindText(1, place_.table);
+        "IFNULL((SELECT max(%1) FROM %2), 0) + 1)").arg(quoteName(field.name), place.sql(), columns));
+    s.bindText(1, place.table);
     s.bindText(2, field.name);
     s.step();
     const std::int64_t next = s.int64(0);
     Statement save = c.prepare(QStringLiteral("UPDATE %1 SET AutoNext = ? WHERE TableName = ? AND Name = ?").arg(columns));
     save.bindInt64(1, next + 1);
-    save.bindText(2, place_.table);
+    save.bindText(2, place.table);
     save.bindText(3, field.name);
     save.step();
     return Value::longValue(static_cast<std::int32_t>(next));
@@ -193,7 +192,8 @@ std::int64_t KeysetBackend::insert(const std::vector<Value>& given) {
     checkRow(table_, values);  // before a counter value is drawn for the row
     file_->beforeWrite();
     for (size_t i = 0; i < table_.fields.size(); ++i)
-        if (table_.fields[i].isAutoIncrement() && values[i].isNull()) values[i] = nextCounter(table_.fields[i]);
+        if (table_.fields[i].isAutoIncrement() && values[i].isNull())
+            values[i] = nextCounter(file_->connection(), place_, table_.fields[i]);
     if (!insert_) {
         QStringList marks;
         for (size_t i = 0; i < table_.fields.size(); ++i) marks << QStringLiteral("?");

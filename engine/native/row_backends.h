@@ -64,7 +64,6 @@ public:
 private:
     void fillChunk();
     void remember(std::int64_t rowid);
-    Value nextCounter(const FieldInfo& field);
     QString columnList() const;
 
     std::shared_ptr<SharedFile> file_;
@@ -133,5 +132,8 @@ private:
 };
 
 void bindAll(Statement& statement, const BoundValues& values, int first = 1);
+
+// The next value of an auto-increment field, drawn (and recorded) for a new row.
+Value nextCounter(Connection& connection, const TablePlace& place, const FieldInfo& field);
 
 }  // namespace veranth::engine::native

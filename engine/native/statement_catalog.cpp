@@ -59,8 +59,14 @@ const TableInfo* StatementCatalog::table(const QString& name) const {
 
 std::optional<QString> StatementCatalog::storedPlace(const TableInfo& table) const {
     for (const auto& link : links_)
-        if (&link->design == &table) return link->place;
+        if (&link->design == &table) return link->place.sql();
     return std::nullopt;
+}
+
+TablePlace StatementCatalog::placeOf(const TableInfo& table, const QString& schema) const {
+    for (const auto& link : links_)
+        if (&link->design == &table) return link->place;
+    return TablePlace{schema.isEmpty() ? QStringLiteral("main") : schema, table.name};
 }
 
 const sql::CatalogView* StatementCatalog::external(const QString& database, const QString& connect) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/native/row_backends.h"
 #include "engine/native/shared_file.h"
 #include "engine/sql/catalog_view.h"
 
@@ -19,7 +20,7 @@ public:
     // rows are, as SQLite text.
     struct Source {
         TableInfo design;
-        QString place;
+        TablePlace place;
     };
     using SourceOfLink = std::function<Source(const TableInfo& link)>;
 
@@ -39,6 +40,8 @@ public:
     // The file this statement attached under `schema`, and its catalog; none when it did not.
     std::optional<AttachedFile> fileOfSchema(const QString& schema) const;
     const sql::CatalogView* bySchema(const QString& schema) const;
+    // Where a table this statement names keeps its rows; `schema` is the catalog it came from.
+    TablePlace placeOf(const TableInfo& table, const QString& schema) const;
 
 private:
     struct Other {

@@ -218,6 +218,36 @@ TEST_F(DialectOnCorvane, StatementsObeyTheFieldRules) {
     EXPECT_EQ(main->recordsAffected(), 1);
 }
 
+// A row added by INSERT is completed as one added through a recordset: counters drawn, default
+// values given to the fields left out, and then the whole row checked.
+TEST_F(DialectOnCorvane, InsertedRowsGetCountersAndDefaultsAndAreCheckedWhole) {
+    auto main = open(CorvaneFile::Main);
+    auto notes = main->createTableDef(QStringLiteral("Notes"));
+    auto id = notes->createField(QStringLiteral("ID"), FieldType::Long);
+    id->setAttributes(field_attr::kFixed | field_attr::kAutoIncrement);
+    notes->fields().append(id);
+    auto body = notes->createField(QStringLiteral("Body"), FieldType::Text, 60);
+    body->setRequired(true);
+    notes->fields().append(body);
+    auto kind = notes->createField(QStringLiteral("Kind"), FieldType::Integer);
+    kind->setDefaultValue(QStringLiteral("7"));
+    notes->fields().append(kind);
+    main->tableDefs().append(notes);
+
+    main->execute(QStringLiteral("INSERT INTO Notes (Body) VALUES ('first')"));
+    main->execute(QStringLiteral("INSERT INTO Notes (Body, Kind) SELECT TOP 2 UserName, 1 FROM Users ORDER BY UserRef"));
+    EXPECT_EQ(main->recordsAffected(), 2);
+    EXPECT_EQ(errorOf([&] { main->execute(QStringLiteral("INSERT INTO Notes (Kind) VALUES (1)")); }), err::kRequiredIsNull);
+    EXPECT_EQ(result(*main, QStringLiteral("SELECT ID, Body, Kind FROM Notes ORDER BY ID")),
+              QStringLiteral("1\tfirst\t7|2\tSmith\t1|3\tSmith\t1"));
+    // A counter drawn by a statement is not drawn again by a recordset.
+    auto rs = main->openRecordset(QStringLiteral("Notes"));
+    rs->addNew();
+    rs->field(QStringLiteral("Body"))->setValue(Value("by hand"));
+    rs->update();
+    EXPECT_EQ(result(*main, QStringLiteral("SELECT MAX(ID) FROM Notes")), QStringLiteral("4"));
+}
+
 // The objectives rotate, each reading the row as it was; the dd-mm-yyyy stamp is read day first.
 TEST_F(DialectOnCorvane, ObjectivesRotateAndAreStampedWithTheDayMeant) {
     auto main = open(CorvaneFile::Main);
