@@ -22,14 +22,14 @@ void reportError(sqlite3_context* context, const EngineError& error) {
 // Arguments arrive as (result type, value 1, type 1, value 2, type 2, ...): the types were
 // settled when the statement was translated, so each value is read in its storage form.
 void callFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
-    const auto* spec = static_cast<const FunctionSpec*>(sqlite3_user_data(context));
+    const auto* function = static_cast<const FunctionSpec*>(sqlite3_user_data(context));
     try {
         const auto resultType = static_cast<SqlType>(sqlite3_value_int(argv[0]));
         Arguments arguments;
         arguments.reserve(static_cast<size_t>(argc / 2));
         for (int i = 1; i + 1 < argc; i += 2)
             arguments.push_back(decodeValue(argv[i], static_cast<SqlType>(sqlite3_value_int(argv[i + 1]))));
-        encodeResult(context, spec->evaluate(arguments), resultType);
+        encodeResult(context, function->evaluate(arguments), resultType);
     } catch (const EngineError& error) {
         reportError(context, error);
     }
@@ -92,18 +92,18 @@ void addAggregate(sqlite3* db, const char* name, void (*step)(sqlite3_context*, 
 }  // namespace
 
 void registerDialectFunctions(sqlite3* db) {
-    for (const FunctionSpec& spec : functionLibrary()) {
-        const QByteArray name = registeredName(spec).toUtf8();
-        const int flags = SQLITE_UTF8 | (spec.deterministic ? SQLITE_DETERMINISTIC : 0);
-        sqlite3_create_function_v2(db, name.constData(), -1, flags, const_cast<FunctionSpec*>(&spec), callFunction,
+    for (const FunctionSpec& function : functionLibrary()) {
+        const QByteArray name = registeredName(function).toUtf8();
+        const int flags = SQLITE_UTF8 | (function.deterministic ? SQLITE_DETERMINISTIC : 0);
+        sqlite3_create_function_v2(db, name.constData(), -1, flags, const_cast<FunctionSpec*>(&function), callFunction,
                                    nullptr, nullptr, nullptr);
     }
-    addAggregate(db, "vb_first", keepStep<false>, keepFinal);
-    addAggregate(db, "vb_last", keepStep<true>, keepFinal);
-    addAggregate(db, "vb_stdev", spreadStep, spreadFinal<true, true>);
-    addAggregate(db, "vb_stdevp", spreadStep, spreadFinal<false, true>);
-    addAggregate(db, "vb_var", spreadStep, spreadFinal<true, false>);
-    addAggregate(db, "vb_varp", spreadStep, spreadFinal<false, false>);
+    addAggregate(db, "vx_first", keepStep<false>, keepFinal);
+    addAggregate(db, "vx_last", keepStep<true>, keepFinal);
+    addAggregate(db, "vx_stdev", spreadStep, spreadFinal<true, true>);
+    addAggregate(db, "vx_stdevp", spreadStep, spreadFinal<false, true>);
+    addAggregate(db, "vx_var", spreadStep, spreadFinal<true, false>);
+    addAggregate(db, "vx_varp", spreadStep, spreadFinal<false, false>);
 }
 
 std::optional<EngineError> engineErrorFromSqliteMessage(const QString& message) {

@@ -68,7 +68,7 @@ QString ExpressionCompiler::collated(const Emitted& e) {
 }
 
 Emitted ExpressionCompiler::helper(const QString& name, SqlType result, const std::vector<Emitted>& arguments) {
-    QString sql = QStringLiteral("vb_op_%1(%2").arg(name, typeCode(result));
+    QString sql = QStringLiteral("vx_op_%1(%2").arg(name, typeCode(result));
     for (const Emitted& a : arguments) sql += QLatin1Char(',') + value(a) + QLatin1Char(',') + typeCode(a.type);
     return typed(sql + QLatin1Char(')'), result);
 }
@@ -357,10 +357,10 @@ Emitted ExpressionCompiler::aggregate(const QString& fn, const Call& c, const Sc
         result.sql = QStringLiteral("%1(%2)").arg(fn, collated(x));
     } else if (fn == QLatin1String("first") || fn == QLatin1String("last")) {
         result.type = x.type;
-        result.sql = QStringLiteral("vb_%1(%2)").arg(fn, v);
+        result.sql = QStringLiteral("vx_%1(%2)").arg(fn, v);
     } else {
         result.type = SqlType::Double;
-        result.sql = QStringLiteral("vb_%1(%2)").arg(fn, convert(x, SqlType::Double));
+        result.sql = QStringLiteral("vx_%1(%2)").arg(fn, convert(x, SqlType::Double));
     }
     return result;
 }
@@ -409,13 +409,13 @@ Emitted ExpressionCompiler::call(const Call& c, const Scope& scope) {
         requireCount(1, 1);
         return conditionOf(QStringLiteral("(%1 IS NULL)").arg(value(args[0])));
     }
-    const FunctionSpec* spec = findFunction(c.name);
-    if (!spec) throw EngineError::withDescription(kUndefinedFunction, QStringLiteral("Undefined function '%1' in expression.").arg(c.name));
-    requireCount(static_cast<size_t>(spec->minArguments), static_cast<size_t>(spec->maxArguments));
+    const FunctionSpec* function = findFunction(c.name);
+    if (!function) throw EngineError::withDescription(kUndefinedFunction, QStringLiteral("Undefined function '%1' in expression.").arg(c.name));
+    requireCount(static_cast<size_t>(function->minArguments), static_cast<size_t>(function->maxArguments));
     ArgumentTypes types;
     for (const Emitted& a : args) types.push_back(a.type);
-    const SqlType result = spec->resultType(types);
-    QString sql = QStringLiteral("%1(%2").arg(registeredName(*spec), typeCode(result));
+    const SqlType result = function->resultType(types);
+    QString sql = QStringLiteral("%1(%2").arg(registeredName(*function), typeCode(result));
     for (const Emitted& a : args) sql += QLatin1Char(',') + value(a) + QLatin1Char(',') + typeCode(a.type);
     Emitted e = typed(sql + QLatin1Char(')'), result);
     e.aggregate = anyAggregate();

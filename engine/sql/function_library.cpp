@@ -22,8 +22,8 @@ const Library& library() {
         fn::addNumberFunctions(l.functions);
         fn::addDateFunctions(l.functions);
         fn::addOperatorFunctions(l.functions);
-        for (const FunctionSpec& spec : l.functions)
-            (spec.internal ? l.internalByName : l.byName).insert(spec.name, &spec);
+        for (const FunctionSpec& function : l.functions)
+            (function.internal ? l.internalByName : l.byName).insert(function.name, &function);
         return l;
     }();
     return lib;
@@ -40,13 +40,13 @@ const FunctionSpec* findFunction(QStringView name) {
 }
 
 const FunctionSpec& internalFunction(QStringView name) {
-    const FunctionSpec* spec = library().internalByName.value(name.toString(), nullptr);
-    Q_ASSERT(spec);
-    return *spec;
+    const FunctionSpec* function = library().internalByName.value(name.toString(), nullptr);
+    Q_ASSERT(function);
+    return *function;
 }
 
-QString registeredName(const FunctionSpec& spec) {
-    return (spec.internal ? QStringLiteral("vb_op_") : QStringLiteral("vb_")) + spec.name;
+QString registeredName(const FunctionSpec& function) {
+    return (function.internal ? QStringLiteral("vx_op_") : QStringLiteral("vx_")) + function.name;
 }
 
 namespace fn {

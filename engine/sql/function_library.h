@@ -34,7 +34,7 @@ const FunctionSpec* findFunction(QStringView name);
 const FunctionSpec& internalFunction(QStringView name);
 
 // The name a function is registered under on a connection.
-QString registeredName(const FunctionSpec& spec);
+QString registeredName(const FunctionSpec& function);
 
 // Shared by the groups of functions below.
 namespace fn {
