@@ -2,14 +2,12 @@
 
 #include "platform/widgets/form_helpers.h"
 
-#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 
 namespace veranth::app {
 namespace {
@@ -30,23 +28,16 @@ std::pair<QPushButton*, QPushButton*> OkCancel(QDialog* dialog) {
     return {ok, cancel};
 }
 
-// Boxes select their whole text when they get the focus.
-bool SelectOnFocus(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::FocusIn) return false;
-    if (auto* box = qobject_cast<QLineEdit*>(watched)) QTimer::singleShot(0, box, [box] { platform::SelectAllText(box, true); });
-    return false;
-}
-
 }  // namespace
 
 FrmLogin::FrmLogin(OkHandler onOk, QWidget* parent)
-    : QDialog(parent), onOk_(std::move(onOk)), loginName_(new QLineEdit(this)), password_(PasswordBox(this, "txtPassword")) {
+    : CenteredDialog(parent), onOk_(std::move(onOk)), loginName_(new QLineEdit(this)), password_(PasswordBox(this, "txtPassword")) {
     setObjectName(QStringLiteral("frmLogin"));
     setWindowTitle(QStringLiteral("Login"));
     setModal(true);
     loginName_->setObjectName(QStringLiteral("txtLoginName"));
-    loginName_->installEventFilter(this);
-    password_->installEventFilter(this);
+    SelectAllOnFocus(loginName_);
+    SelectAllOnFocus(password_);
     auto [ok, cancel] = OkCancel(this);
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("Login Name:"), this), 0, 0);
@@ -72,21 +63,11 @@ FrmLogin::FrmLogin(OkHandler onOk, QWidget* parent)
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void FrmLogin::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    platform::CenterForm(this);
-}
-
-bool FrmLogin::eventFilter(QObject* watched, QEvent* event) {
-    SelectOnFocus(watched, event);
-    return QDialog::eventFilter(watched, event);
-}
-
-FrmDBPWD::FrmDBPWD(QWidget* parent) : QDialog(parent), password_(PasswordBox(this, "txtPassword")) {
+FrmDBPWD::FrmDBPWD(QWidget* parent) : CenteredDialog(parent), password_(PasswordBox(this, "txtPassword")) {
     setObjectName(QStringLiteral("frmDBPWD"));
     setWindowTitle(QStringLiteral("Password Required"));
     setModal(true);
-    password_->installEventFilter(this);
+    SelectAllOnFocus(password_);
     auto [ok, cancel] = OkCancel(this);
     auto* label = new QLabel(QStringLiteral("&Enter database password:"), this);
     label->setBuddy(password_);
@@ -104,16 +85,6 @@ FrmDBPWD::FrmDBPWD(QWidget* parent) : QDialog(parent), password_(PasswordBox(thi
         pwd_.clear();
         reject();
     });
-}
-
-void FrmDBPWD::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    platform::CenterForm(this);
-}
-
-bool FrmDBPWD::eventFilter(QObject* watched, QEvent* event) {
-    SelectOnFocus(watched, event);
-    return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace veranth::app

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "platform/widgets/centered_dialog.h"
+
 #include <functional>
 
 class QLineEdit;
@@ -9,7 +10,7 @@ namespace veranth::app {
 
 // frmLogin: a login name and password. OK hands them to the login logic, which answers with a
 // text to show (the window stays) or nothing (the window unloads).
-class FrmLogin : public QDialog {
+class FrmLogin : public platform::CenteredDialog {
     Q_OBJECT
 public:
     using OkHandler = std::function<QString(const QString& loginName, const QString& password)>;
@@ -18,10 +19,6 @@ public:
     QLineEdit* LoginName() const { return loginName_; }
     QLineEdit* Password() const { return password_; }
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     OkHandler onOk_;
     QLineEdit* loginName_;
@@ -29,16 +26,12 @@ private:
 };
 
 // frmDBPWD: the password of a protected database file. `PWD` is empty after Cancel.
-class FrmDBPWD : public QDialog {
+class FrmDBPWD : public platform::CenteredDialog {
     Q_OBJECT
 public:
     explicit FrmDBPWD(QWidget* parent = nullptr);
     const QString& PWD() const { return pwd_; }
     QLineEdit* Password() const { return password_; }
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QLineEdit* password_;

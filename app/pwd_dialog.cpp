@@ -2,16 +2,14 @@
 
 #include "platform/widgets/form_helpers.h"
 
-#include <QFocusEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 
 namespace veranth::app {
 
-MdlPwd::MdlPwd(Checker checker, QWidget* parent) : QDialog(parent), checker_(std::move(checker)), password_(new QLineEdit(this)) {
+MdlPwd::MdlPwd(Checker checker, QWidget* parent) : CenteredDialog(parent), checker_(std::move(checker)), password_(new QLineEdit(this)) {
     setObjectName(QStringLiteral("mdl_PWD"));
     setWindowTitle(QStringLiteral("Veranth..."));
     setModal(true);
@@ -20,7 +18,7 @@ MdlPwd::MdlPwd(Checker checker, QWidget* parent) : QDialog(parent), checker_(std
     auto* label = new QLabel(QStringLiteral("Password"), this);
     password_->setObjectName(QStringLiteral("txt_Password"));
     password_->setEchoMode(QLineEdit::Password);
-    password_->installEventFilter(this);
+    SelectAllOnFocus(password_);
     auto* ok = new QPushButton(QStringLiteral("&OK"), this);
     ok->setObjectName(QStringLiteral("Command3D1"));
     ok->setDefault(true);
@@ -47,18 +45,6 @@ MdlPwd::MdlPwd(Checker checker, QWidget* parent) : QDialog(parent), checker_(std
         correct_ = false;
         reject();
     });
-}
-
-void MdlPwd::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    platform::CenterForm(this);
-}
-
-bool MdlPwd::eventFilter(QObject* watched, QEvent* event) {
-    // The box selects its whole text when it gets the focus, after the click that gave it.
-    if (watched == password_ && event->type() == QEvent::FocusIn)
-        QTimer::singleShot(0, password_, [box = password_] { platform::SelectAllText(box, true); });
-    return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace veranth::app

@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QDialog>
+#include "platform/widgets/centered_dialog.h"
+
+#include <functional>
 
 class QLineEdit;
 
@@ -8,7 +10,7 @@ namespace veranth::app {
 
 // mdl_PWD: asks for the support password. `PWD_Correct` is the checker's answer for the typed
 // text after OK, False after Cancel.
-class MdlPwd : public QDialog {
+class MdlPwd : public platform::CenteredDialog {
     Q_OBJECT
 public:
     using Checker = std::function<bool(const QString&)>;
@@ -16,10 +18,6 @@ public:
 
     bool PWD_Correct() const { return correct_; }
     QLineEdit* PasswordBox() const { return password_; }
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     Checker checker_;

@@ -53,6 +53,19 @@ TEST(AppDialogs, SupportPasswordWindowAnswersThroughTheChecker) {
     EXPECT_EQ(checked, (QStringList{"wrong", "right"})) << "Cancel does not ask the checker";
 }
 
+TEST(AppDialogs, PasswordBoxesSelectTheirTextOnFocus) {
+    FrmDBPWD dialog;
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    QLineEdit* box = Child<QLineEdit>(dialog, "txtPassword");
+    box->setText(QStringLiteral("typed before"));
+    box->deselect();
+    box->clearFocus();
+    box->setFocus(Qt::MouseFocusReason);
+    QTest::qWait(20);
+    EXPECT_EQ(box->selectedText(), QStringLiteral("typed before"));
+}
+
 TEST(AppDialogs, LoginWindowStaysOpenWhileTheLogicHasSomethingToSay) {
     QStringList tries;
     FrmLogin dialog([&](const QString& name, const QString& password) {
