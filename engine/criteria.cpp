@@ -4,6 +4,7 @@
 #include "engine/errors.h"
 #include "engine/like.h"
 #include "engine/native/sqlite_db.h"
+#include "engine/sql/parser.h"
 #include "engine/value_ops.h"
 
 namespace veranth::engine {
@@ -21,123 +22,6 @@ struct CriteriaNode {
 namespace {
 
 using NodePtr = std::shared_ptr<const CriteriaNode>;
-
-enum class TokenKind { End, Number, Text, Date, Name, Word, Symbol };
-
-struct Token {
-    TokenKind kind = TokenKind::End;
-    QString text;  // upper-cased for words
-    Value value;
-};
-
-class Lexer {
-public:
-    explicit Lexer(const QString& source) : source_(source) {}
-
-    std::vector<Token> tokens() {
-        std::vector<Token> out;
-        for (;;) {
-            Token t = next();
-            out.push_back(t);
-            if (t.kind == TokenKind::End) return out;
-        }
-    }
-
-private:
-    [[noreturn]] void fail() const { throw EngineError(err::kSyntaxErrorInExpression, source_); }
-
-    Token next() {
-        while (pos_ < source_.size() && source_[pos_].isSpace()) ++pos_;
-        if (pos_ >= source_.size()) return {};
-        const QChar c = source_[pos_];
-        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) return quoted(c);
-        if (c == QLatin1Char('#')) {
-            const qsizetype close = source_.indexOf(QLatin1Char('#'), pos_ + 1);
-            if (close < 0) fail();
-            const auto serial = parseDateText(source_.mid(pos_ + 1, close - pos_ - 1));
-            if (!serial) fail();
-            pos_ = close + 1;
-            return {TokenKind::Date, QString(), Value::date(*serial)};
-        }
-        if (c == QLatin1Char('[')) {
-            QString name;
-            // A qualified name [T].[F] keeps its last part: criteria run over one source.
-            do {
-                const qsizetype close = source_.indexOf(QLatin1Char(']'), pos_ + 1);
-                if (close < 0) fail();
-                name = source_.mid(pos_ + 1, close - pos_ - 1);
-                pos_ = close + 1;
-            } while (pos_ + 1 < source_.size() && source_[pos_] == QLatin1Char('.') && source_[pos_ + 1] == QLatin1Char('[') && ++pos_);
-            return {TokenKind::Name, name, Value()};
-        }
-        if (c.isDigit() || (c == QLatin1Char('.') && pos_ + 1 < source_.size() && source_[pos_ + 1].isDigit()))
-            return number();
-        if (c.isLetter() || c == QLatin1Char('_')) {
-            const qsizetype start = pos_;
-            while (pos_ < source_.size() && (source_[pos_].isLetterOrNumber() || source_[pos_] == QLatin1Char('_') ||
-                                             source_[pos_] == QLatin1Char('.')))
-                ++pos_;
-            QString word = source_.mid(start, pos_ - start);
-            static const QStringList keywords = {"AND", "OR", "NOT", "LIKE", "BETWEEN", "IN", "IS",
-                                                 "NULL", "TRUE", "FALSE", "MOD", "XOR"};
-            if (keywords.contains(word.toUpper())) return {TokenKind::Word, word.toUpper(), Value()};
-            if (word.contains(QLatin1Char('.'))) word = word.section(QLatin1Char('.'), -1);
-            return {TokenKind::Name, word, Value()};
-        }
-        static const QStringList twoChar = {"<>", "<=", ">=", "=<", "=>"};
-        const QString pair = source_.mid(pos_, 2);
-        if (twoChar.contains(pair)) {
-            pos_ += 2;
-            QString op = pair == QLatin1String("=<") ? QStringLiteral("<=") : pair == QLatin1String("=>") ? QStringLiteral(">=") : pair;
-            return {TokenKind::Symbol, op, Value()};
-        }
-        if (QStringLiteral("=<>+-*/\\&^(),").contains(c)) {
-            ++pos_;
-            return {TokenKind::Symbol, QString(c), Value()};
-        }
-        fail();
-    }
-
-    Token quoted(QChar quote) {
-        QString text;
-        ++pos_;
-        for (;;) {
-            if (pos_ >= source_.size()) fail();
-            if (source_[pos_] == quote) {
-                if (pos_ + 1 < source_.size() && source_[pos_ + 1] == quote) {
-                    text += quote;
-                    pos_ += 2;
-                    continue;
-                }
-                ++pos_;
-                return {TokenKind::Text, text, Value(text)};
-            }
-            text += source_[pos_++];
-        }
-    }
-
-    Token number() {
-        const qsizetype start = pos_;
-        while (pos_ < source_.size() && (source_[pos_].isDigit() || source_[pos_] == QLatin1Char('.'))) ++pos_;
-        if (pos_ < source_.size() && source_[pos_].toUpper() == QLatin1Char('E')) {
-            qsizetype p = pos_ + 1;
-            if (p < source_.size() && (source_[p] == QLatin1Char('+') || source_[p] == QLatin1Char('-'))) ++p;
-            if (p < source_.size() && source_[p].isDigit()) {
-                pos_ = p;
-                while (pos_ < source_.size() && source_[pos_].isDigit()) ++pos_;
-            }
-        }
-        const QString text = source_.mid(start, pos_ - start);
-        const auto x = parseNumber(text);
-        if (!x) fail();
-        const bool whole = !text.contains(QLatin1Char('.')) && !text.contains(QLatin1Char('e'), Qt::CaseInsensitive);
-        if (whole && *x <= INT32_MAX) return {TokenKind::Number, text, Value::longValue(static_cast<std::int32_t>(*x))};
-        return {TokenKind::Number, text, Value::doubleValue(*x)};
-    }
-
-    QString source_;
-    qsizetype pos_ = 0;
-};
 
 NodePtr makeNode(NodeKind kind, QString name, std::vector<NodePtr> children, bool negated = false) {
     auto n = std::make_shared<CriteriaNode>();
@@ -157,169 +41,105 @@ NodePtr literalNode(const Value& v) {
 
 NodePtr fieldNode(const QString& name) { return makeNode(NodeKind::Field, name, {}); }
 
-class Parser {
+// The dialect's expression tree as criteria nodes: Find, Filter and validation rules read with
+// the same grammar as statements, and are evaluated row by row or written as bound SQLite text.
+class FromTree {
 public:
-    Parser(const QString& text, QString implicitField)
-        : text_(text), tokens_(Lexer(text).tokens()), implicitField_(std::move(implicitField)) {}
+    explicit FromTree(const QString& text) : text_(text) {}
 
-    NodePtr parseAll() {
-        NodePtr root = orExpr();
-        if (peek().kind != TokenKind::End) fail();
-        return root;
+    NodePtr node(const sql::Expression& e) const {
+        switch (e.kind) {
+        case sql::ExpressionKind::Literal: return literalNode(literal(e.as<sql::Literal>()));
+        case sql::ExpressionKind::Name: return fieldNode(e.as<sql::NameReference>().name());
+        case sql::ExpressionKind::Unary: {
+            const auto& u = e.as<sql::Unary>();
+            if (u.op == sql::UnaryOperator::Plus) return node(*u.operand);
+            return makeNode(u.op == sql::UnaryOperator::Not ? NodeKind::Not : NodeKind::Negate, QString(), {node(*u.operand)});
+        }
+        case sql::ExpressionKind::Binary: {
+            const auto& b = e.as<sql::Binary>();
+            return makeNode(NodeKind::Binary, binaryName(b.op), {node(*b.left), node(*b.right)});
+        }
+        case sql::ExpressionKind::Like: {
+            const auto& l = e.as<sql::Like>();
+            return makeNode(NodeKind::Like, QString(), {node(*l.operand), node(*l.pattern)}, l.negated);
+        }
+        case sql::ExpressionKind::Between: {
+            const auto& b = e.as<sql::Between>();
+            return makeNode(NodeKind::Between, QString(), {node(*b.operand), node(*b.low), node(*b.high)}, b.negated);
+        }
+        case sql::ExpressionKind::IsNull: {
+            const auto& n = e.as<sql::IsNull>();
+            return makeNode(NodeKind::IsNull, QString(), {node(*n.operand)}, n.negated);
+        }
+        case sql::ExpressionKind::InList: {
+            const auto& in = e.as<sql::InList>();
+            std::vector<NodePtr> items{node(*in.operand)};
+            for (const auto& v : in.values) items.push_back(node(*v));
+            return makeNode(NodeKind::In, QString(), std::move(items), in.negated);
+        }
+        default: break;
+        }
+        // Functions and subqueries need a statement: they are refused rather than guessed at.
+        throw EngineError::withDescription(
+            err::kSyntaxErrorInExpression,
+            QStringLiteral("Functions and subqueries cannot be used in '%1'; write a query instead.").arg(text_));
     }
 
 private:
-    [[noreturn]] void fail() const { throw EngineError(err::kSyntaxErrorInExpression, text_); }
-    const Token& peek(size_t ahead = 0) const { return tokens_[std::min(pos_ + ahead, tokens_.size() - 1)]; }
-    bool isWord(const char* w, size_t ahead = 0) const {
-        return peek(ahead).kind == TokenKind::Word && peek(ahead).text == QLatin1String(w);
-    }
-    bool isSymbol(const char* s) const { return peek().kind == TokenKind::Symbol && peek().text == QLatin1String(s); }
-    Token take() { return tokens_[pos_ < tokens_.size() - 1 ? pos_++ : pos_]; }
-    void expectSymbol(const char* s) {
-        if (!isSymbol(s)) fail();
-        take();
-    }
-
-    NodePtr orExpr() {
-        NodePtr left = andExpr();
-        while (isWord("OR") || isWord("XOR")) {
-            const QString op = take().text == QLatin1String("OR") ? QStringLiteral("Or") : QStringLiteral("Xor");
-            left = makeNode(NodeKind::Binary, op, {left, andExpr()});
+    static Value literal(const sql::Literal& l) {
+        switch (l.literalKind) {
+        case sql::LiteralKind::Integer:
+            if (l.integer >= INT32_MIN && l.integer <= INT32_MAX) return Value::longValue(static_cast<std::int32_t>(l.integer));
+            return Value::doubleValue(static_cast<double>(l.integer));
+        case sql::LiteralKind::Decimal: return Value::doubleValue(l.text.toDouble());
+        case sql::LiteralKind::String: return Value(l.text);
+        case sql::LiteralKind::Date:
+            return Value::date(dateSerial(l.date.year, l.date.month, l.date.day, l.date.hour, l.date.minute, l.date.second));
+        case sql::LiteralKind::Boolean: return Value::boolean(l.boolean);
+        case sql::LiteralKind::Null: break;
         }
-        return left;
+        return Value::null();
     }
 
-    NodePtr andExpr() {
-        NodePtr left = notExpr();
-        while (isWord("AND")) {
-            take();
-            left = makeNode(NodeKind::Binary, QStringLiteral("And"), {left, notExpr()});
+    QString binaryName(sql::BinaryOperator op) const {
+        using O = sql::BinaryOperator;
+        switch (op) {
+        case O::Xor: return QStringLiteral("Xor");
+        case O::Or: return QStringLiteral("Or");
+        case O::And: return QStringLiteral("And");
+        case O::Equal: return QStringLiteral("=");
+        case O::NotEqual: return QStringLiteral("<>");
+        case O::Less: return QStringLiteral("<");
+        case O::LessEqual: return QStringLiteral("<=");
+        case O::Greater: return QStringLiteral(">");
+        case O::GreaterEqual: return QStringLiteral(">=");
+        case O::Concat: return QStringLiteral("&");
+        case O::Add: return QStringLiteral("+");
+        case O::Subtract: return QStringLiteral("-");
+        case O::Mod: return QStringLiteral("Mod");
+        case O::IntDivide: return QStringLiteral("\\");
+        case O::Multiply: return QStringLiteral("*");
+        case O::Divide: return QStringLiteral("/");
+        case O::Power: return QStringLiteral("^");
+        case O::Imp:
+        case O::Eqv: break;
         }
-        return left;
+        throw EngineError::withDescription(err::kSyntaxErrorInExpression,
+                                           QStringLiteral("Imp and Eqv cannot be used in '%1'.").arg(text_));
     }
 
-    NodePtr notExpr() {
-        if (isWord("NOT")) {
-            take();
-            return makeNode(NodeKind::Not, QString(), {notExpr()});
-        }
-        return comparison();
-    }
-
-    NodePtr comparison() {
-        NodePtr left = additive();
-        static const QStringList ops = {"=", "<>", "<", ">", "<=", ">="};
-        if (peek().kind == TokenKind::Symbol && ops.contains(peek().text)) {
-            const QString op = take().text;
-            return makeNode(NodeKind::Binary, op, {left, additive()});
-        }
-        bool negated = false;
-        if (isWord("NOT") && (isWord("LIKE", 1) || isWord("BETWEEN", 1) || isWord("IN", 1))) {
-            take();
-            negated = true;
-        }
-        if (isWord("LIKE")) {
-            take();
-            return makeNode(NodeKind::Like, QString(), {left, additive()}, negated);
-        }
-        if (isWord("BETWEEN")) {
-            take();
-            NodePtr low = additive();
-            if (!isWord("AND")) fail();
-            take();
-            return makeNode(NodeKind::Between, QString(), {left, low, additive()}, negated);
-        }
-        if (isWord("IN")) {
-            take();
-            expectSymbol("(");
-            std::vector<NodePtr> items{left};
-            items.push_back(additive());
-            while (isSymbol(",")) {
-                take();
-                items.push_back(additive());
-            }
-            expectSymbol(")");
-            return makeNode(NodeKind::In, QString(), items, negated);
-        }
-        if (isWord("IS")) {
-            take();
-            bool isNot = false;
-            if (isWord("NOT")) {
-                take();
-                isNot = true;
-            }
-            if (!isWord("NULL")) fail();
-            take();
-            return makeNode(NodeKind::IsNull, QString(), {left}, isNot);
-        }
-        if (negated) fail();
-        return left;
-    }
-
-    NodePtr additive() {
-        NodePtr left = multiplicative();
-        while (isSymbol("+") || isSymbol("-") || isSymbol("&")) {
-            const QString op = take().text;
-            left = makeNode(NodeKind::Binary, op, {left, multiplicative()});
-        }
-        return left;
-    }
-
-    NodePtr multiplicative() {
-        NodePtr left = unary();
-        while (isSymbol("*") || isSymbol("/") || isSymbol("\\") || isWord("MOD") || isSymbol("^")) {
-            const QString op = take().text;
-            left = makeNode(NodeKind::Binary, op == QLatin1String("MOD") ? QStringLiteral("Mod") : op, {left, unary()});
-        }
-        return left;
-    }
-
-    NodePtr unary() {
-        if (isSymbol("-")) {
-            take();
-            return makeNode(NodeKind::Negate, QString(), {unary()});
-        }
-        if (isSymbol("+")) take();
-        return primary();
-    }
-
-    bool startsComparison() const {
-        static const QStringList ops = {"=", "<>", "<", ">", "<=", ">="};
-        if (peek().kind == TokenKind::Symbol && ops.contains(peek().text)) return true;
-        return isWord("LIKE") || isWord("BETWEEN") || isWord("IN") || isWord("IS");
-    }
-
-    NodePtr primary() {
-        if (!implicitField_.isEmpty() && startsComparison()) return fieldNode(implicitField_);
-        const Token t = take();
-        switch (t.kind) {
-        case TokenKind::Number:
-        case TokenKind::Text:
-        case TokenKind::Date: return literalNode(t.value);
-        case TokenKind::Name: return fieldNode(t.text);
-        case TokenKind::Word:
-            if (t.text == QLatin1String("NULL")) return literalNode(Value::null());
-            if (t.text == QLatin1String("TRUE")) return literalNode(Value::boolean(true));
-            if (t.text == QLatin1String("FALSE")) return literalNode(Value::boolean(false));
-            fail();
-        case TokenKind::Symbol:
-            if (t.text == QLatin1String("(")) {
-                NodePtr inner = orExpr();
-                expectSymbol(")");
-                return inner;
-            }
-            fail();
-        case TokenKind::End: fail();
-        }
-        fail();
-    }
-
-    QString text_;
-    std::vector<Token> tokens_;
-    size_t pos_ = 0;
-    QString implicitField_;
+    const QString& text_;
 };
+
+NodePtr parsed(const QString& text, const QString& implicitField) {
+    try {
+        const sql::ExpressionPtr tree = implicitField.isEmpty() ? sql::parseExpression(text) : sql::parseRule(text, implicitField);
+        return FromTree(text).node(*tree);
+    } catch (const sql::SqlSyntaxError& error) {
+        throw EngineError::withDescription(err::kSyntaxErrorInExpression, error.message());
+    }
+}
 
 // Three-valued logic: False And Null is False, True Or Null is True.
 enum class Truth { False, True, Unknown };
@@ -550,10 +370,10 @@ void collectNames(const CriteriaNode& n, QStringList& names) {
 
 }  // namespace
 
-Criteria Criteria::parse(const QString& text) { return Criteria(Parser(text, QString()).parseAll(), text); }
+Criteria Criteria::parse(const QString& text) { return Criteria(parsed(text, QString()), text); }
 
 Criteria Criteria::parseRule(const QString& text, const QString& implicitField) {
-    return Criteria(Parser(text, implicitField).parseAll(), text);
+    return Criteria(parsed(text, implicitField), text);
 }
 
 Value Criteria::evaluate(const FieldLookup& field) const { return evaluateNode(*root_, field); }

@@ -50,6 +50,12 @@ Statement parseStatement(QStringView text) { return Parser(text).statement(); }
 
 ExpressionPtr parseExpression(QStringView text) { return Parser(text).standaloneExpression(); }
 
+ExpressionPtr parseRule(QStringView text, const QString& implicitField) {
+    Parser parser(text);
+    parser.setImplicitOperand(implicitField);
+    return parser.standaloneExpression();
+}
+
 std::vector<OrderItem> parseOrderList(QStringView text) { return Parser(text).standaloneOrderList(); }
 
 }  // namespace veranth::engine::sql

@@ -15,6 +15,9 @@ Statement parseStatement(QStringView text);
 
 // A bare expression: Find criteria, Filter, ValidationRule, DefaultValue.
 ExpressionPtr parseExpression(QStringView text);
+// A validation rule, which may leave out its field before a comparison ("> 0 And < 10",
+// "Is Not Null", "Between 1 And 9"): the field is `implicitField` there.
+ExpressionPtr parseRule(QStringView text, const QString& implicitField);
 
 // A Sort string: "[F] desc, G".
 std::vector<OrderItem> parseOrderList(QStringView text);

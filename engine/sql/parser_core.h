@@ -20,6 +20,8 @@ public:
     Statement statement();
     ExpressionPtr standaloneExpression();
     std::vector<OrderItem> standaloneOrderList();
+    // A validation rule may leave out the field it belongs to before each comparison.
+    void setImplicitOperand(QString field) { implicitOperand_ = std::move(field); }
 
 private:
     // Errors are reported in the area of the clause being read.
@@ -150,6 +152,7 @@ private:
     SyntaxArea area_ = SyntaxArea::Statement;
     SyntaxArea lastArea_ = SyntaxArea::Statement;  // where the last token taken was read
     int depth_ = 0;
+    QString implicitOperand_;
 };
 
 }  // namespace veranth::engine::sql

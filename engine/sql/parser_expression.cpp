@@ -191,6 +191,9 @@ ExpressionPtr Parser::powerOperand() {
 }
 
 ExpressionPtr Parser::primary() {
+    if (!implicitOperand_.isEmpty() && (comparisonOperator(peek().kind) || at(Keyword::Like) || at(Keyword::Between) ||
+                                        at(Keyword::In) || at(Keyword::Is)))
+        return std::make_unique<NameReference>(QStringList{implicitOperand_}, peek().position);
     switch (peek().kind) {
         case TokenKind::Number:
         case TokenKind::String:

@@ -32,6 +32,7 @@ TEST(EngineCriteria, EvaluatesTheFormsFindAndFilterWrite) {
         {"Amount > 5.5", false},
         {"Amount * 2 = 11", true},
         {"Start = #16 Apr 2004#", true},
+        {"Start = #16-04-2004#", true},  // dd-mm-yyyy is read day first, as in statements
         {"Start Between #01 Jan 2004# And #31 Dec 2004#", true},
         {"Code In ('A', 'b')", true},
         {"Code Not In ('A', 'C')", true},
