@@ -3,6 +3,7 @@
 #include "engine/conversions.h"
 #include "engine/errors.h"
 #include "engine/native/catalog.h"
+#include "engine/sql/parser.h"
 #include "engine/write_rules.h"
 
 #include <sqlite3.h>
@@ -62,23 +63,22 @@ WhereOrder translateFilterAndSort(const std::vector<FieldInfo>& fields, const QS
         out.parameters = sql.parameters;
     }
     QStringList terms;
-    for (QString part : sort.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        part = part.trimmed();
-        bool descending = false;
-        if (part.endsWith(QStringLiteral(" DESC"), Qt::CaseInsensitive)) {
-            descending = true;
-            part.chop(5);
-        } else if (part.endsWith(QStringLiteral(" ASC"), Qt::CaseInsensitive)) {
-            part.chop(4);
-        }
-        part = part.trimmed();
-        if (part.startsWith(QLatin1Char('[')) && part.endsWith(QLatin1Char(']'))) part = part.mid(1, part.size() - 2);
-        const FieldInfo* f = findField(fields, part);
+    if (sort.trimmed().isEmpty()) return out;
+    std::vector<sql::OrderItem> items;
+    try {
+        items = sql::parseOrderList(sort);
+    } catch (const sql::SqlSyntaxError& error) {
+        throw EngineError::withDescription(error.errorNumber(), error.message());
+    }
+    // A Sort names fields of the recordset, as an ORDER BY of its query would.
+    for (const sql::OrderItem& item : items) {
+        const bool named = item.expression->kind == sql::ExpressionKind::Name;
+        const QString name = named ? item.expression->as<sql::NameReference>().name() : sort.trimmed();
+        const FieldInfo* f = named ? findField(fields, name) : nullptr;
         if (!f)
             throw EngineError::withDescription(
-                err::kTooFewParameters,
-                QStringLiteral("The sort column '%1' is not a field of the recordset.").arg(part));
-        terms << orderTerm(*f, descending);
+                err::kTooFewParameters, QStringLiteral("The sort column '%1' is not a field of the recordset.").arg(name));
+        terms << orderTerm(*f, item.descending);
     }
     out.orderBy = terms.join(QStringLiteral(", "));
     return out;

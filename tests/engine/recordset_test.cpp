@@ -182,6 +182,8 @@ TEST_F(EngineRecordset, SortAndFilterGiveANewSet) {
     sorted->moveNext();
     EXPECT_EQ(sorted->field(QStringLiteral("Name"))->value(), Value("Carter"));
     EXPECT_TRUE(sorted->updatable());
+    rs->setSort(QStringLiteral("[Active] desc, Name"));
+    EXPECT_EQ(rs->openRecordset()->field(QStringLiteral("Name"))->value(), Value("abbott"));
     rs->setSort(QStringLiteral("Nowhere"));
     EXPECT_NE(errorNumberOf([&] { rs->openRecordset(); }), 0);
     auto grouped = db->openRecordset(QStringLiteral("SELECT Name FROM Clients GROUP BY Name ORDER BY Name"), RecordsetType::Snapshot);
