@@ -28,6 +28,8 @@ std::vector<FieldInfo> fieldsOf(const CompiledQuery& q) {
         f.size = q.columns[i].size > 0 ? q.columns[i].size : defaultFieldSize(f.type);
         if (f.type == FieldType::Text && q.columns[i].size <= 0) f.size = 255;
         f.attributes = isTextual(f.type) || f.type == FieldType::Binary ? field_attr::kVariable : field_attr::kFixed;
+        // The rows copied in may hold empty texts; refusing them would fail every later edit.
+        f.allowZeroLength = isTextual(f.type);
         f.ordinalPosition = static_cast<int>(i);
         fields.push_back(f);
     }

@@ -41,6 +41,7 @@ TEST_F(DialectOnCorvane, CashAccountWorkTableIsMadeKeyedEditedAndDropped) {
         {"AccountRef", FieldType::Long},        {"AccountName", FieldType::Text},       {"CurrentBalance", FieldType::Currency},
         {"TrueBalance", FieldType::Currency},   {"FixedAccount", FieldType::Boolean}};
     for (const auto& [name, type] : types) EXPECT_EQ(work->fields().item(QString::fromLatin1(name))->type(), type) << name;
+    EXPECT_TRUE(work->fields().item(QStringLiteral("AccountName"))->allowZeroLength());
     EXPECT_EQ(errorOf([&] { local->execute(fix); }), err::kTableExists);
 
     // Every fifth balance in the sample is out of step by 10.00 exactly.
