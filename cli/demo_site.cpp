@@ -3,6 +3,8 @@
 #include "engine/dbengine.h"
 #include "engine/errors.h"
 #include "platform/site_profile.h"
+#include "tests/fixtures/corvane_sample.h"
+#include "tests/fixtures/corvane_schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,14 +43,12 @@ bool CreateDemoSite(engine::DBEngine& engine, const QString& dir, QString* error
                                 "[Customise]\n"
                                 "AllowConvertDBID=False\n")
                                 .arg(data, local, license);
-    // The Corvane databases, each where the profile says the program looks for it.
-    const struct {
-        const QString& folder;
-        const char* name;
-    } kDatabases[] = {{data, "Mainqor.mdb"}, {data, "SLettqor.mdb"}, {data, "Annuity.mdb"}, {data, "CTPqor.mdb"}, {local, "localqor.mdb"}};
+    // The Corvane databases with a sample firm's data, each where the profile says the program
+    // looks for it, and the security file beside the local database.
     try {
-        for (const auto& d : kDatabases)
-            if (!QFile::exists(d.folder + QLatin1String(d.name))) engine.createDatabase(d.folder + QLatin1String(d.name))->close();
+        fixtures::buildCorvaneDemoSite(engine, {data + QStringLiteral("Mainqor.mdb"), local + QStringLiteral("localqor.mdb"),
+                                                data + QStringLiteral("SLettqor.mdb"), data + QStringLiteral("CTPqor.mdb"),
+                                                data + QStringLiteral("Annuity.mdb"), local + QStringLiteral("qor.mdw")});
     } catch (const engine::EngineError& e) {
         *error = e.description();
         return false;

@@ -82,8 +82,13 @@ TEST(CliApp, DemoSiteWritesAProfileAndNeverOverwritesOne) {
     EXPECT_EQ(read("Main"), dir + QStringLiteral("/data/"));
     EXPECT_EQ(read("Local"), dir + QStringLiteral("/local/"));
     EXPECT_EQ(read("Letters"), QString());
-    for (const char* file : {"/data/Mainqor.mdb", "/data/SLettqor.mdb", "/data/Annuity.mdb", "/data/CTPqor.mdb", "/local/localqor.mdb"})
+    for (const char* file : {"/data/Mainqor.mdb", "/data/SLettqor.mdb", "/data/Annuity.mdb", "/data/CTPqor.mdb", "/local/localqor.mdb",
+                             "/local/qor.mdw"})
         EXPECT_TRUE(QFile::exists(dir + QLatin1String(file))) << file;
+    // The main database holds a sample firm the utilities can work on.
+    r = RunIn({QStringLiteral("-d"), dir + QStringLiteral("/data/Mainqor"), QStringLiteral("sql"), QStringLiteral("SELECT Count(*) AS N FROM Clients")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_GT(r.out.section(QLatin1Char('\n'), 1, 1).toInt(), 100) << r.out.toStdString();
 
     r = RunIn({QStringLiteral("demo-site"), dir});
     EXPECT_EQ(r.status, 1);
