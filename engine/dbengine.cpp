@@ -1,5 +1,6 @@
 #include "engine/dbengine.h"
 
+#include "engine/isam/isam_kinds.h"
 #include "engine/native/native_database.h"
 #include "engine/native/native_kind.h"
 #include "engine/native/shared_file.h"
@@ -10,6 +11,7 @@ namespace veranth::engine {
 DBEngine::DBEngine() : context_(std::make_shared<EngineContext>()) {
     context_->files = std::make_shared<native::FileRegistry>();
     context_->kinds.push_back(std::make_shared<native::NativeKind>());
+    for (auto& kind : isam::builtInIsamKinds()) context_->kinds.push_back(std::move(kind));
 }
 
 void DBEngine::registerDatabaseKind(std::shared_ptr<DatabaseKind> kind) {

@@ -71,6 +71,25 @@ QString CodePage::decode(const char* data, qsizetype size) const {
     return out;
 }
 
+qsizetype CodePage::encodeInto(const QString& text, char* out, qsizetype capacity, QChar* unencodable) const {
+    if (text.size() > capacity) return -1;
+    const QHash<char16_t, char>* reverse = number_ == kLatin1 ? nullptr : &reverseOf(number_);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80) {
+            out[i] = static_cast<char>(c);
+        } else if (!reverse && c <= 0xFF) {
+            out[i] = static_cast<char>(c);
+        } else if (auto it = reverse ? reverse->constFind(c) : QHash<char16_t, char>::const_iterator(); reverse && it != reverse->constEnd()) {
+            out[i] = *it;
+        } else {
+            if (unencodable) *unencodable = text[i];
+            return -2;
+        }
+    }
+    return text.size();
+}
+
 bool CodePage::encode(const QString& text, QByteArray& out, QChar* unencodable) const {
     if (isUtf8()) {
         out += text.toUtf8();

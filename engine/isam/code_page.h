@@ -33,6 +33,11 @@ public:
     // byte in this code page: such text is refused, never replaced by '?'.
     bool encode(const QString& text, QByteArray& out, QChar* unencodable = nullptr) const;
 
+    // Single-byte pages only: writes the bytes of `text` into `out` (room for `capacity`),
+    // returning how many; -1 when it needs more room, -2 (with `unencodable` set) when a
+    // character has no byte here.
+    qsizetype encodeInto(const QString& text, char* out, qsizetype capacity, QChar* unencodable = nullptr) const;
+
     friend bool operator==(const CodePage& a, const CodePage& b) { return a.number_ == b.number_; }
 
 private:

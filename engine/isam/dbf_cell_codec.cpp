@@ -1,11 +1,14 @@
 #include "engine/isam/dbf_cell_codec.h"
 
 #include "engine/conversions.h"
+#include "engine/isam/decimal_text.h"
 #include "engine/isam/isam_errors.h"
 
 #include <QDate>
 
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -48,6 +51,25 @@ bool isBlank(const char* p, int n) {
 
 // Days since 30 Dec 1899 of a calendar date, exact for every date of the Gregorian calendar.
 std::int64_t daySerial(const QDate& date) { return date.toJulianDay() - kJulianDayZero; }
+
+struct CivilDate {
+    int year, month, day;
+};
+
+// The calendar date of a whole day serial, by the days-to-civil algorithm of the proleptic
+// Gregorian calendar (the date field is written for every record: no calendar objects here).
+CivilDate civilOfSerial(std::int64_t serial) {
+    const std::int64_t z = serial - 25569 + 719468;  // 25569: the serial of 1 Jan 1970
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const auto doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
+    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
+    const auto y = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2 ? 1 : 0));
+    return {y, static_cast<int>(m), static_cast<int>(d)};
+}
 
 struct Cell {
     const DbfFieldDescriptor& field;
@@ -113,36 +135,92 @@ Value numberOfType(const Cell& cell, const QString& text) {
     }
 }
 
-// Text of a number with exactly `decimals` places. Places beyond the field's are rounded:
-// the field's scale is its declared precision, as Currency's four places are.
-QString fixedText(const Value& v, int decimals) {
-    if (v.type() == ValueType::Currency) {
-        const Currency c = v.rawCurrency();
-        if (decimals >= 4) {
-            QString text = currencyToText(c);
-            const qsizetype point = text.indexOf(QLatin1Char('.'));
-            const int have = point < 0 ? 0 : static_cast<int>(text.size() - point - 1);
-            if (point < 0 && decimals > 0) text += QLatin1Char('.');
-            return text + QString(decimals - have, QLatin1Char('0'));
+// The common case of a numeric field read without building any text; nullopt sends the
+// field down the slow path, which also words the errors.
+std::optional<Value> fastNumber(const Cell& cell, const char* p, int n) {
+    const auto d = parseDecimal(p, n);
+    if (!d) return std::nullopt;
+    switch (cell.type) {
+    case FieldType::Currency: {
+        const auto scaled = scaledValue(*d, 4);
+        if (!scaled) return std::nullopt;
+        return Value::currency(Currency{*scaled});
+    }
+    case FieldType::Byte:
+    case FieldType::Integer:
+    case FieldType::Long: {
+        const auto whole = scaledValue(*d, 0);
+        if (!whole || d->scale > 0) return std::nullopt;  // "12.00" and the like: the slow path checks
+        const std::int64_t v = *whole;
+        if (cell.type == FieldType::Byte) {
+            if (v < 0 || v > 255) return std::nullopt;
+            return Value::byte(static_cast<std::uint8_t>(v));
         }
-        return QString::number(roundHalfEven(c.toDouble() * std::pow(10.0, decimals)) / std::pow(10.0, decimals), 'f', decimals);
+        if (cell.type == FieldType::Integer) {
+            if (v < -32768 || v > 32767) return std::nullopt;
+            return Value::integer(static_cast<std::int16_t>(v));
+        }
+        if (v < INT32_MIN || v > INT32_MAX) return std::nullopt;
+        return Value::longValue(static_cast<std::int32_t>(v));
     }
-    if (v.type() == ValueType::Boolean || v.type() == ValueType::Byte || v.type() == ValueType::Integer ||
-        v.type() == ValueType::Long) {
-        QString text = QString::number(v.rawInteger());
-        if (decimals > 0) text += QLatin1Char('.') + QString(decimals, QLatin1Char('0'));
-        return text;
+    default: {
+        int i = 0, end = n;
+        while (i < end && p[i] == ' ') ++i;
+        while (end > i && p[end - 1] == ' ') --end;
+        if (i < end && p[i] == '+') ++i;
+        double value = 0;
+        const auto result = std::from_chars(p + i, p + end, value);
+        if (result.ec != std::errc() || result.ptr != p + end) return std::nullopt;
+        if (cell.type == FieldType::Single) return Value::single(static_cast<float>(value));
+        return Value::doubleValue(value);
     }
-    const double d = v.type() == ValueType::Single ? static_cast<double>(static_cast<float>(v.rawDouble())) : toDouble(v);
-    QString text = QString::number(d, 'f', decimals);
-    if (text.startsWith(QLatin1Char('-')) && text.count(QLatin1Char('0')) + 1 + (decimals > 0 ? 1 : 0) == text.size())
-        text.remove(0, 1);  // no "-0.00"
-    return text;
+    }
+}
+
+// Writes a number right-aligned into the field, or refuses it.
+void encodeNumber(const Cell& cell, const Value& v, char* out) {
+    char text[512];
+    int length = 0;
+    switch (v.type()) {
+    case ValueType::Boolean:
+    case ValueType::Byte:
+    case ValueType::Integer:
+    case ValueType::Long: length = formatScaled(v.rawInteger(), 0, cell.field.decimals, text); break;
+    case ValueType::Currency: length = formatScaled(v.rawCurrency().scaled, 4, cell.field.decimals, text); break;
+    default: {
+        double d = v.type() == ValueType::Single ? static_cast<double>(static_cast<float>(v.rawDouble())) : toDouble(v);
+        if (!std::isfinite(d)) throw cell.doesNotFit(QStringLiteral("the number is not finite"));
+        length = std::snprintf(text, sizeof text, "%.*f", cell.field.decimals, d);
+        if (text[0] == '-') {  // no "-0.00"
+            bool zero = true;
+            for (int i = 1; i < length; ++i) zero = zero && (text[i] == '0' || text[i] == '.');
+            if (zero) {
+                std::memmove(text, text + 1, static_cast<size_t>(length));
+                --length;
+            }
+        }
+        break;
+    }
+    }
+    if (length > cell.field.length)
+        throw cell.doesNotFit(QStringLiteral("the number %1 needs %2 characters and the field is %3 wide")
+                                  .arg(QString::fromLatin1(text, length)).arg(length).arg(cell.field.length));
+    std::memset(out, ' ', static_cast<size_t>(cell.field.length - length));
+    std::memcpy(out + cell.field.length - length, text, static_cast<size_t>(length));
 }
 
 void encodeText(const Cell& cell, const QString& text, char* out) {
-    QByteArray bytes;
     QChar bad;
+    if (!cell.context.codePage.isUtf8()) {
+        const qsizetype written = cell.context.codePage.encodeInto(text, out, cell.field.length, &bad);
+        if (written >= 0) {
+            std::memset(out + written, ' ', static_cast<size_t>(cell.field.length - written));
+            return;
+        }
+        if (written == -1)
+            throw cell.doesNotFit(QStringLiteral("the text takes %1 bytes and the field holds %2").arg(text.size()).arg(cell.field.length));
+    }
+    QByteArray bytes;
     if (!cell.context.codePage.encode(text, bytes, &bad))
         throw EngineError::withDescription(
             err::kConversionError,
@@ -218,6 +296,8 @@ Value decodeDbfCell(const DbfFieldDescriptor& field, FieldType type, const char*
     }
     case 'N':
     case 'F': {
+        if (isBlank(p, field.length)) return Value::null();
+        if (auto fast = fastNumber(cell, p, field.length)) return *fast;
         const auto text = numericText(p, field.length);
         if (!text) throw cell.bad(QStringLiteral("'%1' is not a number").arg(QString::fromLatin1(p, field.length).trimmed()));
         if (text->isEmpty()) return Value::null();
@@ -232,12 +312,17 @@ Value decodeDbfCell(const DbfFieldDescriptor& field, FieldType type, const char*
         }
     case 'D': {
         if (isBlank(p, 8) || allOf(p, 8, '0')) return Value::null();
-        const QString text = QString::fromLatin1(p, 8);
-        const QDate date = QDate::fromString(text, QStringLiteral("yyyyMMdd"));
-        bool digits = true;
-        for (QChar c : text) digits = digits && c.isDigit();
-        if (!digits || !date.isValid()) throw cell.bad(QStringLiteral("'%1' is not a date").arg(text.trimmed()));
-        return Value::date(static_cast<double>(daySerial(date)));
+        int digits[8];
+        bool allDigits = true;
+        for (int i = 0; i < 8; ++i) {
+            allDigits = allDigits && p[i] >= '0' && p[i] <= '9';
+            digits[i] = p[i] - '0';
+        }
+        const int year = digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3];
+        const int month = digits[4] * 10 + digits[5], day = digits[6] * 10 + digits[7];
+        if (!allDigits || !QDate::isValid(year, month, day))
+            throw cell.bad(QStringLiteral("'%1' is not a date").arg(QString::fromLatin1(p, 8).trimmed()));
+        return Value::date(static_cast<double>(daySerial(QDate(year, month, day))));
     }
     case 'T': {
         const std::int32_t day = le32(p);
@@ -281,16 +366,11 @@ void encodeDbfCell(const DbfFieldDescriptor& field, FieldType type, const Value&
         return encodeText(cell, toText(v), out);
     case 'N':
     case 'F': {
-        std::memset(out, ' ', static_cast<size_t>(field.length));
-        if (v.isNull()) return;
-        if (v.type() == ValueType::Double || v.type() == ValueType::Single)
-            if (!std::isfinite(v.rawDouble())) throw cell.doesNotFit(QStringLiteral("the number is not finite"));
-        const QByteArray text = fixedText(v, field.decimals).toLatin1();
-        if (text.size() > field.length)
-            throw cell.doesNotFit(QStringLiteral("the number %1 needs %2 characters and the field is %3 wide")
-                                      .arg(QString::fromLatin1(text)).arg(text.size()).arg(field.length));
-        std::memcpy(out + field.length - text.size(), text.constData(), static_cast<size_t>(text.size()));
-        return;
+        if (v.isNull()) {
+            std::memset(out, ' ', static_cast<size_t>(field.length));
+            return;
+        }
+        return encodeNumber(cell, v, out);
     }
     case 'L':
         out[0] = v.isNull() ? '?' : (toBoolean(v) ? 'T' : 'F');
@@ -300,16 +380,14 @@ void encodeDbfCell(const DbfFieldDescriptor& field, FieldType type, const Value&
             std::memset(out, ' ', 8);
             return;
         }
-        const DateParts parts = splitDate(toDate(v));
-        if (parts.hour || parts.minute || parts.second)
-            throw cell.doesNotFit(QStringLiteral("%1 has a time of day, which a date field cannot keep").arg(dateToText(toDate(v))));
+        const double serial = toDate(v);
+        if (serial != std::trunc(serial) || !std::isfinite(serial))
+            throw cell.doesNotFit(QStringLiteral("%1 has a time of day, which a date field cannot keep").arg(dateToText(serial)));
+        const CivilDate parts = civilOfSerial(static_cast<std::int64_t>(serial));
         if (parts.year < 1 || parts.year > 9999) throw cell.doesNotFit(QStringLiteral("the year %1 has no 4-digit form").arg(parts.year));
-        const QByteArray text = QStringLiteral("%1%2%3")
-                                    .arg(parts.year, 4, 10, QLatin1Char('0'))
-                                    .arg(parts.month, 2, 10, QLatin1Char('0'))
-                                    .arg(parts.day, 2, 10, QLatin1Char('0'))
-                                    .toLatin1();
-        std::memcpy(out, text.constData(), 8);
+        const int numbers[] = {parts.year / 1000, parts.year / 100 % 10, parts.year / 10 % 10, parts.year % 10,
+                               parts.month / 10,  parts.month % 10,     parts.day / 10,       parts.day % 10};
+        for (int i = 0; i < 8; ++i) out[i] = static_cast<char>('0' + numbers[i]);
         return;
     }
     case 'T': {

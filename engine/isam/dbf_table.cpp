@@ -207,28 +207,34 @@ void DbfTable::read(std::int64_t record, std::vector<Value>& out) {
     }
 }
 
-QByteArray DbfTable::encodeRecord(const std::vector<Value>& values, char flag) {
-    QByteArray bytes(header_.recordLength, '\0');
+void DbfTable::encodeRecord(const std::vector<Value>& values, char flag, char* bytes) {
+    std::memset(bytes, 0, static_cast<size_t>(header_.recordLength));
     bytes[0] = flag;
     const DbfCellContext context{path_, codePage_, memo_.get()};
-    char* nullFlags = nullFlagsDescriptor_ >= 0 ? bytes.data() + header_.fields[static_cast<size_t>(nullFlagsDescriptor_)].offset : nullptr;
+    char* nullFlags = nullFlagsDescriptor_ >= 0 ? bytes + header_.fields[static_cast<size_t>(nullFlagsDescriptor_)].offset : nullptr;
     for (size_t i = 0; i < design_.fields.size(); ++i) {
         const DbfFieldDescriptor& d = header_.fields[static_cast<size_t>(descriptorOf_[i])];
         const Value& v = i < values.size() ? values[i] : Value::null();
         if (const int bit = nullBitOf_[i]; nullFlags && bit >= 0 && v.isNull())
             nullFlags[bit / 8] = static_cast<char>(nullFlags[bit / 8] | (1 << (bit % 8)));
-        encodeDbfCell(d, design_.fields[i].type, v, bytes.data() + d.offset, context);
+        encodeDbfCell(d, design_.fields[i].type, v, bytes + d.offset, context);
     }
-    return bytes;
 }
 
 std::int64_t DbfTable::append(const std::vector<Value>& values) {
     requireWritable();
     beforeChange();
-    const QByteArray bytes = encodeRecord(values, kLive);
     if (recordCount() >= std::numeric_limits<std::uint32_t>::max())
         throw EngineError(err::kNotSupported, QStringLiteral("'%1' holds as many records as a DBF file can count.").arg(path_));
-    pending_ += bytes;
+    // Encoded in place at the end of what is held back; a refused value takes it back off.
+    const qsizetype start = pending_.size();
+    pending_.resize(start + header_.recordLength);
+    try {
+        encodeRecord(values, kLive, pending_.data() + start);
+    } catch (...) {
+        pending_.resize(start);
+        throw;
+    }
     ++pendingCount_;
     const std::int64_t record = recordCount() - 1;
     if (pending_.size() >= kPendingBytes) flush();
@@ -239,7 +245,8 @@ void DbfTable::overwrite(std::int64_t record, const std::vector<Value>& values) 
     requireWritable();
     const char flag = rawRecord(record)[0];
     beforeChange();
-    const QByteArray bytes = encodeRecord(values, flag);
+    QByteArray bytes(header_.recordLength, '\0');
+    encodeRecord(values, flag, bytes.data());
     if (record >= fileRecords_) {
         std::memcpy(pending_.data() + (record - fileRecords_) * header_.recordLength, bytes.constData(), static_cast<size_t>(bytes.size()));
         return;
@@ -270,7 +277,7 @@ void DbfTable::flush() {
     pending_.append(kEndOfFile);
     writeAt(recordPosition(fileRecords_), pending_.constData(), pending_.size());
     fileRecords_ += pendingCount_;
-    pending_.clear();
+    pending_.resize(0);  // keeps its room for the next records
     pendingCount_ = 0;
     // The count goes last: records written before a failure are simply not counted.
     char stamp[7];

@@ -43,7 +43,7 @@ public:
 private:
     DbfTable() = default;
     const char* rawRecord(std::int64_t record);
-    QByteArray encodeRecord(const std::vector<Value>& values, char flag);
+    void encodeRecord(const std::vector<Value>& values, char flag, char* bytes);
     void writeAt(qint64 position, const char* data, qint64 size);
     void requireWritable() const;
     qint64 recordPosition(std::int64_t record) const {

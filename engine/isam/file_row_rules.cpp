@@ -53,13 +53,27 @@ void checkUnique(TableFile& file, const std::vector<Value>& values, std::optiona
     }
 }
 
+// Whether any field or the table has a rule beyond the sizes of its Text fields.
+bool hasRules(const TableInfo& design) {
+    if (!design.validationRule.trimmed().isEmpty()) return true;
+    for (const auto& f : design.fields)
+        if (f.required || (isTextual(f.type) && !f.allowZeroLength) || !f.validationRule.trimmed().isEmpty()) return true;
+    return false;
+}
+
 }  // namespace
 
 void prepareFileRow(TableFile& file, std::vector<Value>& values, std::optional<std::int64_t> self) {
     const TableInfo& design = file.design();
     values.resize(design.fields.size());
     if (!self) fillCounters(file, values);
-    checkRow(design, values);
+    // Most tables read from other programs' files have no rules: only the sizes are checked.
+    if (hasRules(design)) {
+        checkRow(design, values);
+    } else {
+        for (size_t i = 0; i < design.fields.size(); ++i)
+            if (design.fields[i].type == FieldType::Text) checkFits(design.fields[i], values[i]);
+    }
     checkUnique(file, values, self);
 }
 

@@ -85,6 +85,13 @@ std::shared_ptr<FolderDatabase> FolderDatabase::open(std::shared_ptr<EngineConte
     return db;
 }
 
+void FolderDatabase::close() {
+    if (!open_) return;
+    open_ = false;
+    // Rows added through recordsets still open are written now, not when the last one goes.
+    registry_->flushFolder(folder_);
+}
+
 void FolderDatabase::requireOpen() const {
     if (!open_) throw EngineError(err::kInvalidOperation, QStringLiteral("The database is closed."));
 }

@@ -31,7 +31,7 @@ public:
     std::shared_ptr<Recordset> openRecordset(const QString& source, RecordsetType type = RecordsetType::Default,
                                              int options = 0) override;
     std::shared_ptr<QueryDef> createQueryDef(const QString& name = QString(), const QString& sql = QString()) override;
-    void close() override { open_ = false; }
+    void close() override;
     bool isOpen() const override { return open_; }
     void beginLevel() override { ++level_; }
     void commitLevel() override { level_ = std::max(0, level_ - 1); }

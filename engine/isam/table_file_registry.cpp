@@ -32,4 +32,11 @@ void TableFileRegistry::forget(const QString& path) {
     }
 }
 
+void TableFileRegistry::flushFolder(const QString& folder) {
+    const QString prefix = keyOf(folder) + QLatin1Char('/');
+    for (auto it = open_.begin(); it != open_.end(); ++it)
+        if (it.key().startsWith(prefix))
+            if (auto file = it->file.lock()) file->flush();
+}
+
 }  // namespace veranth::engine::isam

@@ -18,6 +18,8 @@ public:
                                     const std::function<std::shared_ptr<TableFile>()>& openFile);
     // After the file was replaced or deleted: the next open reads it afresh.
     void forget(const QString& path);
+    // Writes out what every open file under `folder` holds back (a database being closed).
+    void flushFolder(const QString& folder);
 
 private:
     struct Entry {

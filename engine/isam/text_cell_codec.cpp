@@ -1,9 +1,12 @@
 #include "engine/isam/text_cell_codec.h"
 
 #include "engine/conversions.h"
+#include "engine/isam/decimal_text.h"
 
+#include <QDate>
 #include <QLocale>
 
+#include <charconv>
 #include <cmath>
 
 namespace veranth::engine::isam {
@@ -33,7 +36,134 @@ std::optional<QByteArray> fromHex(const QString& text) {
     return QByteArray::fromHex(text.toLatin1());
 }
 
+int digitsAt(const char* p, int count) {
+    int v = 0;
+    for (int i = 0; i < count; ++i) {
+        if (p[i] < '0' || p[i] > '9') return -1;
+        v = v * 10 + (p[i] - '0');
+    }
+    return v;
+}
+
+// "yyyy-mm-dd" or "yyyy-mm-dd hh:mm:ss".
+std::optional<Value> isoDate(const char* p, qsizetype n) {
+    if ((n != 10 && n != 19) || p[4] != '-' || p[7] != '-') return std::nullopt;
+    const int year = digitsAt(p, 4), month = digitsAt(p + 5, 2), day = digitsAt(p + 8, 2);
+    if (year < 100 || !QDate::isValid(year, month, day)) return std::nullopt;
+    int hour = 0, minute = 0, second = 0;
+    if (n == 19) {
+        if (p[10] != ' ' || p[13] != ':' || p[16] != ':') return std::nullopt;
+        hour = digitsAt(p + 11, 2);
+        minute = digitsAt(p + 14, 2);
+        second = digitsAt(p + 17, 2);
+        if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59) return std::nullopt;
+    }
+    return Value::date(dateSerial(year, month, day, hour, minute, second));
+}
+
+void appendDigits(QByteArray& out, int value, int width) {
+    char buffer[8];
+    for (int i = width - 1; i >= 0; --i, value /= 10) buffer[i] = static_cast<char>('0' + value % 10);
+    out.append(buffer, width);
+}
+
 }  // namespace
+
+std::optional<Value> fastTextToValue(const char* p, qsizetype n, FieldType type) {
+    switch (type) {
+    case FieldType::Byte:
+    case FieldType::Integer:
+    case FieldType::Long: {
+        const auto d = parseDecimal(p, n);
+        if (!d || d->scale > 0) return std::nullopt;
+        const auto v = scaledValue(*d, 0);
+        if (!v) return std::nullopt;
+        if (type == FieldType::Byte && *v >= 0 && *v <= 255) return Value::byte(static_cast<std::uint8_t>(*v));
+        if (type == FieldType::Integer && *v >= -32768 && *v <= 32767) return Value::integer(static_cast<std::int16_t>(*v));
+        if (type == FieldType::Long && *v >= INT32_MIN && *v <= INT32_MAX) return Value::longValue(static_cast<std::int32_t>(*v));
+        return std::nullopt;
+    }
+    case FieldType::Currency: {
+        const auto d = parseDecimal(p, n);
+        if (!d) return std::nullopt;
+        const auto v = scaledValue(*d, 4);
+        return v ? std::optional<Value>(Value::currency(Currency{*v})) : std::nullopt;
+    }
+    case FieldType::Single:
+    case FieldType::Double: {
+        qsizetype i = 0;
+        if (i < n && p[i] == '+') ++i;
+        if (type == FieldType::Single) {
+            float f = 0;
+            const auto r = std::from_chars(p + i, p + n, f);
+            if (r.ec != std::errc() || r.ptr != p + n || !std::isfinite(f)) return std::nullopt;
+            return Value::single(f);
+        }
+        double d = 0;
+        const auto r = std::from_chars(p + i, p + n, d);
+        if (r.ec != std::errc() || r.ptr != p + n || !std::isfinite(d)) return std::nullopt;
+        return Value::doubleValue(d);
+    }
+    case FieldType::Date: return isoDate(p, n);
+    case FieldType::Boolean:
+        if (n == 4 && std::equal(p, p + 4, "True")) return Value::boolean(true);
+        if (n == 5 && std::equal(p, p + 5, "False")) return Value::boolean(false);
+        return std::nullopt;
+    default: return std::nullopt;
+    }
+}
+
+void appendValueText(QByteArray& out, const Value& v, FieldType type) {
+    if (v.isMissing()) return;
+    char buffer[64];
+    switch (type) {
+    case FieldType::Boolean: out += toBoolean(v) ? "True" : "False"; return;
+    case FieldType::Byte:
+    case FieldType::Integer:
+    case FieldType::Long: {
+        const auto r = std::to_chars(buffer, buffer + sizeof buffer, toLong(v));
+        out.append(buffer, r.ptr - buffer);
+        return;
+    }
+    case FieldType::Currency: {
+        int n = formatScaled(toCurrency(v).scaled, 4, 4, buffer);
+        while (buffer[n - 1] == '0') --n;  // "12.5000" -> "12.5", "3.0000" -> "3"
+        if (buffer[n - 1] == '.') --n;
+        out.append(buffer, n);
+        return;
+    }
+    case FieldType::Single: {
+        const auto r = std::to_chars(buffer, buffer + sizeof buffer, toSingle(v));
+        out.append(buffer, r.ptr - buffer);
+        return;
+    }
+    case FieldType::Double: {
+        const auto r = std::to_chars(buffer, buffer + sizeof buffer, toDouble(v));
+        out.append(buffer, r.ptr - buffer);
+        return;
+    }
+    case FieldType::Date: {
+        const DateParts p = splitDate(toDate(v));
+        if (p.year < 0 || p.year > 9999) break;
+        appendDigits(out, p.year, 4);
+        out += '-';
+        appendDigits(out, p.month, 2);
+        out += '-';
+        appendDigits(out, p.day, 2);
+        if (p.hour || p.minute || p.second) {
+            out += ' ';
+            appendDigits(out, p.hour, 2);
+            out += ':';
+            appendDigits(out, p.minute, 2);
+            out += ':';
+            appendDigits(out, p.second, 2);
+        }
+        return;
+    }
+    default: break;
+    }
+    out += valueToText(v, type).toLatin1();
+}
 
 std::optional<Value> textToValue(const QString& text, bool quoted, FieldType type) {
     if (text.isEmpty() && quoted) {

@@ -13,6 +13,11 @@ namespace veranth::engine::isam {
 // empty binary data);
 // nullopt when the text is no value of the type.
 std::optional<Value> textToValue(const QString& text, bool quoted, FieldType type);
+// The same for the forms this driver writes (plain numbers, yyyy-mm-dd dates, True/False),
+// read straight from the bytes; nullopt sends the cell to textToValue.
+std::optional<Value> fastTextToValue(const char* text, qsizetype size, FieldType type);
+// Appends the text of a non-text value (what valueToText gives) to `out` as bytes.
+void appendValueText(QByteArray& out, const Value& value, FieldType type);
 // The text a value is written as: numbers with a point and as many digits as bring them
 // back exactly, dates as yyyy-mm-dd[ hh:mm:ss], Booleans True/False, binary data as hex.
 QString valueToText(const Value& value, FieldType type);

@@ -1,5 +1,6 @@
 #include "engine/isam/text_table.h"
 
+#include "engine/conversions.h"
 #include "engine/isam/isam_errors.h"
 #include "engine/isam/text_cell_codec.h"
 
@@ -170,9 +171,10 @@ std::vector<QString> TextTable::cellTexts(std::int64_t record, std::vector<bool>
 void TextTable::read(std::int64_t record, std::vector<Value>& out) {
     if (record < 0 || record >= recordCount())
         throw EngineError(err::kInvalidArgumentEngine, QStringLiteral("record %1 is outside '%2'").arg(record + 1).arg(path_));
+    const auto& fields = design_.fields;
+    if (!spec_.fixedWidth) return readDelimited(record, out);
     std::vector<bool> quotedCells;
     const auto texts = cellTexts(record, &quotedCells);
-    const auto& fields = design_.fields;
     for (size_t i = fields.size(); i < texts.size(); ++i)
         if (!texts[i].trimmed().isEmpty())
             throw malformedFile(path_, QStringLiteral("record %1 has %2 fields; the table has %3")
@@ -191,6 +193,39 @@ void TextTable::read(std::int64_t record, std::vector<Value>& out) {
     }
 }
 
+void TextTable::readDelimited(std::int64_t record, std::vector<Value>& out) {
+    const auto& fields = design_.fields;
+    const DelimitedScanner scanner(bytes_, spec_.delimiter);
+    qsizetype pos = starts_[static_cast<size_t>(record)];
+    scanner.next(pos, cells_, path_, record + 1);
+    const std::int64_t shown = record + 1 + (spec_.header ? 1 : 0);
+    for (size_t i = fields.size(); i < cells_.size(); ++i)
+        for (qsizetype b = 0; b < cells_[i].length; ++b)
+            if (bytes_[cells_[i].start + b] != ' ')
+                throw malformedFile(path_, QStringLiteral("record %1 has %2 fields; the table has %3").arg(shown).arg(cells_.size()).arg(fields.size()));
+    out.resize(fields.size());
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (i >= cells_.size()) {
+            out[i] = Value::null();
+            continue;
+        }
+        const TextCell& cell = cells_[i];
+        const FieldType type = fields[i].type;
+        if (!isTextual(type) && cell.length > 0 && !cell.escapedQuotes) {
+            if (auto fast = fastTextToValue(bytes_.constData() + cell.start, cell.length, type)) {
+                out[i] = std::move(*fast);
+                continue;
+            }
+        }
+        const QString text = codePage_.decode(cell.escapedQuotes ? cellBytes(bytes_, cell) : bytes_.mid(cell.start, cell.length));
+        auto value = textToValue(text, cell.quoted, type);
+        if (!value)
+            throw badStoredValue(path_, fields[i].name, shown - 1,
+                                 QStringLiteral("'%1' is not a %2 value").arg(text.left(40), fieldTypeName(type)));
+        out[i] = std::move(*value);
+    }
+}
+
 QByteArray TextTable::encode(const QString& text, const QString& field) const {
     QByteArray bytes;
     QChar bad;
@@ -206,22 +241,30 @@ QByteArray TextTable::encode(const QString& text, const QString& field) const {
 std::int64_t TextTable::append(const std::vector<Value>& values) {
     if (readOnly_) throw EngineError(err::kReadOnly, path_);
     beforeChange();
-    QByteArray line;
+    QByteArray& line = line_;
+    line.resize(0);
     for (size_t i = 0; i < design_.fields.size(); ++i) {
         const FieldInfo& f = design_.fields[i];
         const Value& v = i < values.size() ? values[i] : Value::null();
-        QString text = valueToText(v, f.type);
         if (spec_.fixedWidth) {
+            const QString text = valueToText(v, f.type);
             const int width = widths_[i];
             if (text.size() > width)
                 throw valueDoesNotFit(path_, f.name, QStringLiteral("'%1' takes %2 characters and the column is %3 wide").arg(text.left(40)).arg(text.size()).arg(width));
-            text = text.leftJustified(width);
-        } else {
-            if (i > 0) line += spec_.delimiter;
-            // Quotes tell an empty value ("") from a missing one.
-            if (!v.isMissing() && (isTextual(f.type) || text.isEmpty())) text = quoted(text);
+            line += encode(text.leftJustified(width), f.name);
+            continue;
         }
-        line += encode(text, f.name);
+        if (i > 0) line += spec_.delimiter;
+        if (v.isMissing()) continue;
+        if (isTextual(f.type) || ((f.type == FieldType::Binary || f.type == FieldType::LongBinary) && v.rawBinary().isEmpty())) {
+            // Quotes tell an empty value ("") from a missing one; quotes inside are doubled.
+            QByteArray bytes = isTextual(f.type) ? encode(toText(v), f.name) : QByteArray();
+            line += '"';
+            line += bytes.contains('"') ? bytes.replace("\"", "\"\"") : bytes;
+            line += '"';
+            continue;
+        }
+        appendValueText(line, v, f.type);
     }
     // A last line without its line end is ended first.
     if (bytes_.size() > bodyStart_ && !bytes_.endsWith('\n') && !bytes_.endsWith('\r')) {

@@ -38,6 +38,7 @@ private:
     void findRecords();
     void describeColumns(const std::optional<TextSpec>& given);
     std::vector<QString> cellTexts(std::int64_t record, std::vector<bool>* quoted);
+    void readDelimited(std::int64_t record, std::vector<Value>& out);
     QByteArray encode(const QString& text, const QString& field) const;
 
     QString path_;
@@ -51,6 +52,7 @@ private:
     TableInfo design_;
     std::vector<int> widths_;           // fixed-length columns
     std::vector<TextCell> cells_;
+    QByteArray line_;  // the record being written
 };
 
 }  // namespace veranth::engine::isam

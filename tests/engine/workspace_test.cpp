@@ -90,10 +90,10 @@ public:
 };
 
 TEST_F(EngineWorkspace, ConnectPrefixChoosesTheKindOfDatabase) {
-    EXPECT_EQ(errorNumberOf([&] { engine.openDatabase(dir.path(), 0, false, QStringLiteral("dBase IV;")); }), err::kIsamNotFound);
+    EXPECT_EQ(errorNumberOf([&] { engine.openDatabase(dir.path(), 0, false, QStringLiteral("Btrieve;")); }), err::kIsamNotFound);
     EXPECT_EQ(errorNumberOf([&] { engine.openDatabase(QString(), 1, false, QStringLiteral("ODBC;DSN=Sales;")); }),
               err::kOdbcConnectionFailed);
-    EXPECT_EQ(errorNumberOf([&] { engine.openDatabase(dir.path(), 0, false, QStringLiteral("Text;")); }), err::kIsamNotFound);
+    EXPECT_EQ(errorNumberOf([&] { engine.openDatabase(dir.path(), 0, false, QStringLiteral("Paradox 4.X;")); }), err::kIsamNotFound);
     engine.registerDatabaseKind(std::make_shared<RefusingKind>());
     EXPECT_EQ(errorNumberOf([&] { engine.openDatabase(QStringLiteral("folder"), 0, false, QStringLiteral("TEXT;")); }),
               err::kFileNotFound);

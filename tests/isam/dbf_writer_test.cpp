@@ -261,6 +261,21 @@ TEST_F(IsamDbfWriter, TablesAreCreatedRenamedAndDroppedWithTheirCompanions) {
     EXPECT_EQ(filesIn(dir.path()), QStringList());
 }
 
+TEST_F(IsamDbfWriter, ClosingTheDatabaseWritesRowsOfRecordsetsStillOpen) {
+    auto db = openFolder();
+    addClients(*db);
+    auto rs = db->openRecordset(QStringLiteral("Clients"), RecordsetType::Dynaset);
+    for (int i = 1; i <= 3; ++i) {
+        rs->addNew();
+        rs->field(QStringLiteral("ID"))->setValue(Value::longValue(i));
+        rs->update();
+    }
+    db->close();
+    DBEngine second;
+    auto reopened = second.openDatabase(dir.path(), 0, true, QStringLiteral("dBase IV;"));
+    EXPECT_EQ(reopened->tableDefs().item(QStringLiteral("Clients"))->recordCount(), 3);
+}
+
 TEST_F(IsamDbfWriter, SnapshotsStayAsTheyWereOpened) {
     auto db = openFolder();
     addClients(*db);
