@@ -2,7 +2,7 @@
 
 #include "engine/errors.h"
 #include "engine/isam/folder_files.h"
-#include "engine/isam/text_spec.h"
+#include "engine/isam/text_layout.h"
 #include "engine/isam/text_table.h"
 
 #include <QDir>
@@ -58,8 +58,8 @@ void TextFormat::createTable(const QString& path, const TableInfo& design) const
     for (const auto& f : design.fields)
         if (f.name.contains(QLatin1Char('"')))
             throw EngineError(err::kNotSupported, QStringLiteral("The field name '%1' holds a quote, which schema.ini cannot describe.").arg(f.name));
-    const TextSpec spec = TextTable::create(path, design);
-    writeSchemaIni(folderOf(path), fileNameOfPath(path), spec);
+    const TextSpec layout = TextTable::create(path, design);
+    writeSchemaIni(folderOf(path), fileNameOfPath(path), layout);
 }
 
 // What a text file can say of a design is in its schema.ini section, written when the table

@@ -45,14 +45,14 @@ QString quoted(const QString& text) { return QLatin1Char('"') + QString(text).re
 
 }  // namespace
 
-std::shared_ptr<TextTable> TextTable::open(const QString& path, bool readOnly, const std::optional<TextSpec>& spec) {
+std::shared_ptr<TextTable> TextTable::open(const QString& path, bool readOnly, const std::optional<TextSpec>& layout) {
     std::shared_ptr<TextTable> t(new TextTable());
     t->path_ = path;
     t->readOnly_ = readOnly || !QFileInfo(path).isWritable();
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) throw EngineError(err::kFileNotFound, path);
     t->bytes_ = f.readAll();
-    if (spec) t->spec_ = *spec;
+    if (layout) t->spec_ = *layout;
     if (t->bytes_.startsWith(kUtf8Bom)) {
         t->bodyStart_ = kUtf8Bom.size();
         if (t->spec_.codePage && !t->spec_.codePage->isUtf8())
@@ -63,7 +63,7 @@ std::shared_ptr<TextTable> TextTable::open(const QString& path, bool readOnly, c
         t->codePage_ = t->spec_.codePage.value_or(guessCodePage(t->bytes_, 0));
     }
     t->spec_.codePage = t->codePage_;
-    t->describeColumns(spec);
+    t->describeColumns(layout);
     return t;
 }
 
@@ -303,23 +303,23 @@ TextTable::~TextTable() {
 }
 
 TextSpec TextTable::create(const QString& path, const TableInfo& design) {
-    TextSpec spec;
-    spec.codePage = CodePage::windows1252();
+    TextSpec layout;
+    layout.codePage = CodePage::windows1252();
     QStringList names;
     for (const auto& f : design.fields) {
-        spec.columns.push_back({f.name, f.type, f.type == FieldType::Text ? f.size : 0});
+        layout.columns.push_back({f.name, f.type, f.type == FieldType::Text ? f.size : 0});
         names << quoted(f.name);
     }
     QByteArray header;
     QChar bad;
-    if (!spec.codePage->encode(names.join(QLatin1Char(',')), header, &bad))
+    if (!layout.codePage->encode(names.join(QLatin1Char(',')), header, &bad))
         throw EngineError(err::kNotSupported, QStringLiteral("A field name of '%1' has the character '%2', which code page 1252 cannot hold.")
                                                   .arg(QFileInfo(path).fileName(), QString(bad)));
     header += kLineEnd;
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(header) != header.size())
         throw writeFailed(path, f.errorString());
-    return spec;
+    return layout;
 }
 
 }  // namespace veranth::engine::isam

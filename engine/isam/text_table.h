@@ -3,7 +3,7 @@
 #include "engine/isam/code_page.h"
 #include "engine/isam/table_file.h"
 #include "engine/isam/text_records.h"
-#include "engine/isam/text_spec.h"
+#include "engine/isam/text_layout.h"
 
 #include <QFile>
 
@@ -16,9 +16,9 @@ namespace veranth::engine::isam {
 // file); changing or deleting rows of a text file is refused, as the format has no place for it.
 class TextTable : public TableFile {
 public:
-    // `spec` is the file's schema.ini section, if it has one.
-    static std::shared_ptr<TextTable> open(const QString& path, bool readOnly, const std::optional<TextSpec>& spec);
-    // Writes a new file with its header line; returns the spec to keep in schema.ini.
+    // `layout` is the file's schema.ini section, if it has one.
+    static std::shared_ptr<TextTable> open(const QString& path, bool readOnly, const std::optional<TextSpec>& layout);
+    // Writes a new file with its header line; returns the layout to keep in schema.ini.
     static TextSpec create(const QString& path, const TableInfo& design);
     ~TextTable() override;
 

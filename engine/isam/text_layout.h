@@ -40,7 +40,7 @@ QString textTypeName(FieldType type);
 // line for a section that cannot be read.
 std::optional<TextSpec> readSchemaIni(const QString& folder, const QString& fileName);
 // Writes (or replaces) the section for `fileName`, keeping every other section as it was.
-void writeSchemaIni(const QString& folder, const QString& fileName, const TextSpec& spec);
+void writeSchemaIni(const QString& folder, const QString& fileName, const TextSpec& layout);
 void removeSchemaIniSection(const QString& folder, const QString& fileName);
 // Moves a section to another file's name, replacing a section of that name.
 void renameSchemaIniSection(const QString& folder, const QString& from, const QString& to);

@@ -1,4 +1,4 @@
-#include "engine/isam/text_spec.h"
+#include "engine/isam/text_layout.h"
 
 #include "engine/isam/folder_files.h"
 #include "engine/isam/isam_errors.h"
@@ -124,7 +124,7 @@ std::optional<TextSpec> readSchemaIni(const QString& folder, const QString& file
     const IniLines ini = readIni(folder);
     const auto range = sectionRange(ini.lines, fileName);
     if (!range) return std::nullopt;
-    TextSpec spec;
+    TextSpec layout;
     std::vector<std::pair<int, TextColumn>> numbered;
     for (int i = range->first + 1; i < range->second; ++i) {
         const QString line = ini.lines[i].trimmed();
@@ -135,18 +135,18 @@ std::optional<TextSpec> readSchemaIni(const QString& folder, const QString& file
         const QString value = line.mid(eq + 1).trimmed();
         if (key == QLatin1String("FORMAT")) {
             const QString f = value.toUpper();
-            if (f == QLatin1String("CSVDELIMITED")) spec.delimiter = ',';
-            else if (f == QLatin1String("TABDELIMITED")) spec.delimiter = '\t';
-            else if (f == QLatin1String("FIXEDLENGTH")) spec.fixedWidth = true;
+            if (f == QLatin1String("CSVDELIMITED")) layout.delimiter = ',';
+            else if (f == QLatin1String("TABDELIMITED")) layout.delimiter = '\t';
+            else if (f == QLatin1String("FIXEDLENGTH")) layout.fixedWidth = true;
             else if (f.startsWith(QLatin1String("DELIMITED(")) && f.endsWith(QLatin1Char(')')) && value.size() == 12 &&
                      value[10].unicode() < 0x80 && value[10] != QLatin1Char('"'))
-                spec.delimiter = value[10].toLatin1();
+                layout.delimiter = value[10].toLatin1();
             else throw malformedFile(ini.path, QStringLiteral("line %1 names the unknown format '%2'").arg(i + 1).arg(value));
         } else if (key == QLatin1String("COLNAMEHEADER")) {
-            spec.header = isTrue(value);
+            layout.header = isTrue(value);
         } else if (key == QLatin1String("CHARACTERSET")) {
-            spec.codePage = CodePage::byName(value);
-            if (!spec.codePage) throw malformedFile(ini.path, QStringLiteral("line %1 names the unknown character set '%2'").arg(i + 1).arg(value));
+            layout.codePage = CodePage::byName(value);
+            if (!layout.codePage) throw malformedFile(ini.path, QStringLiteral("line %1 names the unknown character set '%2'").arg(i + 1).arg(value));
         } else if (key.startsWith(QLatin1String("COL")) && key.size() > 3) {
             bool ok = false;
             const int n = key.mid(3).toInt(&ok);
@@ -157,31 +157,31 @@ std::optional<TextSpec> readSchemaIni(const QString& folder, const QString& file
     for (size_t i = 0; i < numbered.size(); ++i) {
         if (numbered[i].first != static_cast<int>(i) + 1)
             throw malformedFile(ini.path, QStringLiteral("the columns of [%1] are not numbered Col1, Col2, ... in turn").arg(fileName));
-        spec.columns.push_back(numbered[i].second);
+        layout.columns.push_back(numbered[i].second);
     }
-    if (spec.fixedWidth)
-        for (const auto& c : spec.columns)
+    if (layout.fixedWidth)
+        for (const auto& c : layout.columns)
             if (c.width <= 0)
                 throw malformedFile(ini.path, QStringLiteral("the fixed-length column '%1' of [%2] has no width").arg(c.name, fileName));
-    return spec;
+    return layout;
 }
 
-void writeSchemaIni(const QString& folder, const QString& fileName, const TextSpec& spec) {
+void writeSchemaIni(const QString& folder, const QString& fileName, const TextSpec& layout) {
     IniLines ini = readIni(folder);
     QStringList section{QLatin1Char('[') + fileName + QLatin1Char(']')};
     QString format = QStringLiteral("CSVDelimited");
-    if (spec.fixedWidth) format = QStringLiteral("FixedLength");
-    else if (spec.delimiter == '\t') format = QStringLiteral("TabDelimited");
-    else if (spec.delimiter != ',') format = QStringLiteral("Delimited(%1)").arg(QLatin1Char(spec.delimiter));
+    if (layout.fixedWidth) format = QStringLiteral("FixedLength");
+    else if (layout.delimiter == '\t') format = QStringLiteral("TabDelimited");
+    else if (layout.delimiter != ',') format = QStringLiteral("Delimited(%1)").arg(QLatin1Char(layout.delimiter));
     section << QStringLiteral("Format=") + format;
-    section << QStringLiteral("ColNameHeader=") + (spec.header ? QStringLiteral("True") : QStringLiteral("False"));
-    const CodePage page = spec.codePage.value_or(CodePage::windows1252());
+    section << QStringLiteral("ColNameHeader=") + (layout.header ? QStringLiteral("True") : QStringLiteral("False"));
+    const CodePage page = layout.codePage.value_or(CodePage::windows1252());
     section << QStringLiteral("CharacterSet=") + (page.number() == 1252 ? QStringLiteral("ANSI") : page.name());
-    for (size_t i = 0; i < spec.columns.size(); ++i) {
-        const TextColumn& c = spec.columns[i];
+    for (size_t i = 0; i < layout.columns.size(); ++i) {
+        const TextColumn& c = layout.columns[i];
         const QString name = c.name.contains(QLatin1Char(' ')) ? QLatin1Char('"') + c.name + QLatin1Char('"') : c.name;
         QString line = QStringLiteral("Col%1=%2 %3").arg(i + 1).arg(name, textTypeName(c.type));
-        if (c.width > 0 && (c.type == FieldType::Text || spec.fixedWidth)) line += QStringLiteral(" Width %1").arg(c.width);
+        if (c.width > 0 && (c.type == FieldType::Text || layout.fixedWidth)) line += QStringLiteral(" Width %1").arg(c.width);
         section << line;
     }
     if (const auto range = sectionRange(ini.lines, fileName)) {
