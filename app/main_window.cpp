@@ -4,6 +4,7 @@
 #include "browser/database_window.h"
 #include "app/login_dialogs.h"
 #include "app/pwd_dialog.h"
+#include "app/repair_commands.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "app/status_bar_sink.h"
@@ -22,6 +23,7 @@
 #include "platform/site_profile.h"
 #include "platform/support_password.h"
 #include "platform/widgets/form_helpers.h"
+#include "views/view_window_factory.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -160,12 +162,6 @@ void FrmMDI::RegisterCommands() {
     commands_.insert(QStringLiteral("mnu_DU_Display"), [this] { RunSupportPasswordGate(session_, passwordWindow_); });
     commands_.insert(QStringLiteral("mnuDBExit"), [this] { close(); });
     commands_.insert(QStringLiteral("mnuDBNMDB2x"), [] {});
-    commands_.insert(QStringLiteral("mnu_ChangeDBID(1)"), [this] {
-        // Converting the database ID is offered only where the site asks for it, in exactly this case.
-        if (platform::ReadSiteSetting(QStringLiteral("Customise"), QStringLiteral("AllowConvertDBID")) != QLatin1String("True"))
-            return;
-        NotAvailable(QStringLiteral("mnu_ChangeDBID(1)"));
-    });
     commands_.insert(QStringLiteral("mnuWTile"), [this] { mdiArea_->tileSubWindows(); });
     commands_.insert(QStringLiteral("mnuWCascade"), [this] { mdiArea_->cascadeSubWindows(); });
     commands_.insert(QStringLiteral("mnuWArrange"), [this] {
@@ -180,6 +176,7 @@ void FrmMDI::RegisterCommands() {
     for (const char* key : {"Table", "Dynaset", "Snapshot", "PassThrough", "DataControl", "NoDataControl", "DBGrid"})
         commands_.insert(QLatin1String(key), [this, key] { ApplyToolbarChoice(session_, QLatin1String(key)); });
     RegisterDatabaseCommands();
+    RegisterRepairCommands(commands_, session_, this);
 }
 
 void FrmMDI::RegisterDatabaseCommands() {
@@ -275,6 +272,22 @@ void FrmMDI::UnloadChildWindows() {
 void FrmMDI::UnloadRecordsetWindows() {
     for (QMdiSubWindow* child : mdiArea_->subWindowList())
         if (child->widget() && child->widget()->property("tag").toString() == QLatin1String("Recordset")) child->close();
+}
+
+void FrmMDI::ShowRecordsetWindow(const db::RecordsetWindowRequest& request) {
+    QWidget* window = views::CreateRecordsetWindow(session_, request);
+    if (!window) {
+        session_.Prompter().Inform(QStringLiteral("This view is not available in this build."), QStringLiteral("Veranth"),
+                                   platform::MessageIcon::Information);
+        return;
+    }
+    // The close-all-recordsets routine finds view windows by this tag.
+    window->setProperty("tag", QStringLiteral("Recordset"));
+    window->setWindowTitle(request.caption);
+    QMdiSubWindow* frame = mdiArea_->addSubWindow(window);
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    mdiArea_->setActiveSubWindow(frame);
 }
 
 void FrmMDI::ShowErrorsWindow(const QStringList& lines) {

@@ -57,6 +57,7 @@ public:
     void UnloadRecordsetWindows() override;
     void ShowDatabaseWindow() override;
     void ShowSqlWindow() override {}
+    void ShowRecordsetWindow(const db::RecordsetWindowRequest& request) override;
     void ShowErrorsWindow(const QStringList& lines) override;
     void CloseErrorsWindow() override;
     QString AskDatabasePassword() override;

@@ -3,7 +3,24 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+namespace veranth::engine {
+class Recordset;
+}
+
 namespace veranth::db {
+
+// The four windows a recordset can be shown in, chosen by the view mode and recordset type.
+enum class ViewWindowKind { DataControl, DynaSnap, TableObj, DataGrid };
+
+// An opened recordset on its way to a new view window, which owns it from then on.
+struct RecordsetWindowRequest {
+    ViewWindowKind kind = ViewWindowKind::DynaSnap;
+    std::shared_ptr<engine::Recordset> recordset;
+    QString caption;
+    bool parameterized = false;  // frmDataControl's mbIsParameterized
+};
 
 // What the logic asks of the program's windows. The main window implements it; tests record the
 // calls; a command line needs none of it.
@@ -18,6 +35,8 @@ public:
     virtual void UnloadRecordsetWindows() = 0;
     virtual void ShowDatabaseWindow() = 0;
     virtual void ShowSqlWindow() = 0;
+    // Creates, captions and shows a new view window for the recordset.
+    virtual void ShowRecordsetWindow(const RecordsetWindowRequest& request) = 0;
     // The errors window with these lines, or closed.
     virtual void ShowErrorsWindow(const QStringList& lines) = 0;
     virtual void CloseErrorsWindow() = 0;
@@ -34,6 +53,7 @@ public:
     void UnloadRecordsetWindows() override {}
     void ShowDatabaseWindow() override {}
     void ShowSqlWindow() override {}
+    void ShowRecordsetWindow(const RecordsetWindowRequest&) override {}
     void ShowErrorsWindow(const QStringList&) override {}
     void CloseErrorsWindow() override {}
     QString AskDatabasePassword() override { return {}; }

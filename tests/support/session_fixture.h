@@ -17,12 +17,17 @@ public:
     QStringList errorLines;
     QStringList passwords;  // answers of frmDBPWD, in order; empty means Cancel
     std::function<void()> login;  // what frmLogin does
+    QList<db::RecordsetWindowRequest> shown;  // every recordset window asked for, in order
 
     void SetMainCaption(const QString& c) override { caption = c; }
     void UnloadChildWindows() override { calls.append(QStringLiteral("UnloadChildWindows")); }
     void UnloadRecordsetWindows() override { calls.append(QStringLiteral("UnloadRecordsetWindows")); }
     void ShowDatabaseWindow() override { calls.append(QStringLiteral("ShowDatabaseWindow")); }
     void ShowSqlWindow() override { calls.append(QStringLiteral("ShowSqlWindow")); }
+    void ShowRecordsetWindow(const db::RecordsetWindowRequest& request) override {
+        calls.append(QStringLiteral("ShowRecordsetWindow:") + request.caption);
+        shown.append(request);
+    }
     void ShowErrorsWindow(const QStringList& lines) override {
         calls.append(QStringLiteral("ShowErrorsWindow"));
         errorLines = lines;
