@@ -58,6 +58,7 @@ public:
     void ShowDatabaseWindow() override;
     void ShowSqlWindow() override {}
     void ShowRecordsetWindow(const db::RecordsetWindowRequest& request) override;
+    void SetMainWindowEnabled(bool enabled) override { setEnabled(enabled); }
     void ShowErrorsWindow(const QStringList& lines) override;
     void CloseErrorsWindow() override;
     QString AskDatabasePassword() override;

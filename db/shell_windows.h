@@ -37,6 +37,8 @@ public:
     virtual void ShowSqlWindow() = 0;
     // Creates, captions and shows a new view window for the recordset.
     virtual void ShowRecordsetWindow(const RecordsetWindowRequest& request) = 0;
+    // A repair disables the main window for its run so that no other command can start.
+    virtual void SetMainWindowEnabled(bool enabled) = 0;
     // The errors window with these lines, or closed.
     virtual void ShowErrorsWindow(const QStringList& lines) = 0;
     virtual void CloseErrorsWindow() = 0;
@@ -54,6 +56,7 @@ public:
     void ShowDatabaseWindow() override {}
     void ShowSqlWindow() override {}
     void ShowRecordsetWindow(const RecordsetWindowRequest&) override {}
+    void SetMainWindowEnabled(bool) override {}
     void ShowErrorsWindow(const QStringList&) override {}
     void CloseErrorsWindow() override {}
     QString AskDatabasePassword() override { return {}; }

@@ -17,6 +17,7 @@ public:
     QStringList errorLines;
     QStringList passwords;  // answers of frmDBPWD, in order; empty means Cancel
     std::function<void()> login;  // what frmLogin does
+    bool mainWindowEnabled = true;
     QList<db::RecordsetWindowRequest> shown;  // every recordset window asked for, in order
 
     void SetMainCaption(const QString& c) override { caption = c; }
@@ -27,6 +28,10 @@ public:
     void ShowRecordsetWindow(const db::RecordsetWindowRequest& request) override {
         calls.append(QStringLiteral("ShowRecordsetWindow:") + request.caption);
         shown.append(request);
+    }
+    void SetMainWindowEnabled(bool enabled) override {
+        calls.append(enabled ? QStringLiteral("EnableMainWindow") : QStringLiteral("DisableMainWindow"));
+        mainWindowEnabled = enabled;
     }
     void ShowErrorsWindow(const QStringList& lines) override {
         calls.append(QStringLiteral("ShowErrorsWindow"));
