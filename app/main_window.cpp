@@ -2,6 +2,7 @@
 
 #include "app/errors_window.h"
 #include "browser/database_window.h"
+#include "browser/sql_window.h"
 #include "app/login_dialogs.h"
 #include "app/pwd_dialog.h"
 #include "app/repair_commands.h"
@@ -236,12 +237,21 @@ void FrmMDI::RegisterDatabaseCommands() {
                          db::ShowEngineErrors(s);
                          s.Status().SetBusy(false);
                      }));
-    commands_.insert(QStringLiteral("mnuDBPURefresh"), [this] {
-        if (databaseWindow_) databaseWindow_->RefreshTableList();
-    });
-    commands_.insert(QStringLiteral("mnuDBPURename"), [this] {
-        if (databaseWindow_) databaseWindow_->RenamePopupNode();
-    });
+    commands_.insert(QStringLiteral("mnuDBPURefresh"), guarded([this] {
+                         if (session_.database) session_.database->tableDefs().refresh();
+                         if (databaseWindow_) databaseWindow_->RefreshTableList();
+                     }));
+    // The database window's popup acts on its popup node.
+    const auto onTree = [this](void (browser::FrmDatabase::*command)()) {
+        return [this, command] {
+            if (databaseWindow_) (databaseWindow_->*command)();
+        };
+    };
+    commands_.insert(QStringLiteral("mnuDBPURename"), onTree(&browser::FrmDatabase::RenamePopupNode));
+    commands_.insert(QStringLiteral("mnuDBPUOpen"), onTree(&browser::FrmDatabase::OpenPopupNode));
+    commands_.insert(QStringLiteral("mnuDBPUEdit"), onTree(&browser::FrmDatabase::EditPopupNode));
+    commands_.insert(QStringLiteral("mnuDBPUDelete"), onTree(&browser::FrmDatabase::DeletePopupNode));
+    commands_.insert(QStringLiteral("mnuDBPUDesign"), onTree(&browser::FrmDatabase::DesignPopupNode));
     commands_.insert(QStringLiteral("BeginTrans"), guarded([&s] { db::ToolbarBeginTrans(s); }));
     commands_.insert(QStringLiteral("Commit"), guarded([&s] { db::ToolbarCommit(s); }));
     commands_.insert(QStringLiteral("Rollback"), guarded([&s] { db::ToolbarRollback(s); }));
@@ -249,9 +259,33 @@ void FrmMDI::RegisterDatabaseCommands() {
 
 browser::FrmDatabase* FrmMDI::DatabaseWindow() const { return databaseWindow_; }
 
+browser::FrmSQL* FrmMDI::SqlWindow() const { return sqlWindow_; }
+
+void FrmMDI::ShowSqlWindow() {
+    if (!sqlWindow_) {
+        sqlWindow_ = new browser::FrmSQL(session_);
+        QMdiSubWindow* frame = mdiArea_->addSubWindow(sqlWindow_);
+        frame->setAttribute(Qt::WA_DeleteOnClose);
+        sqlWindow_->RestorePlacement();
+        connect(sqlWindow_, &browser::FrmSQL::QuerySaved, this, [this] {
+            if (databaseWindow_) databaseWindow_->RefreshTableList();
+        });
+    }
+    sqlWindow_->AfterOpen();
+    sqlWindow_->parentWidget()->show();
+}
+
 void FrmMDI::ShowDatabaseWindow() {
     if (!databaseWindow_) {
         databaseWindow_ = new browser::FrmDatabase(session_, menus_.value(QStringLiteral("mnuDBPopUp")));
+        // Until the table designer is built, Design on a table says so as the menu's other
+        // unbuilt items do.
+        connect(databaseWindow_, &browser::FrmDatabase::TableDesignRequested, this,
+                [this](const QString&) { NotAvailable(QStringLiteral("mnuDBPUDesign")); });
+        connect(databaseWindow_, &browser::FrmDatabase::QuerySqlRequested, this, [this](const QString& sql) {
+            ShowSqlWindow();
+            sqlWindow_->SetStatement(sql);
+        });
         QMdiSubWindow* frame = mdiArea_->addSubWindow(databaseWindow_);
         frame->setAttribute(Qt::WA_DeleteOnClose);
         const auto setting = [this](const char* key, const char* defaultText) {

@@ -16,6 +16,7 @@ class QToolBar;
 
 namespace veranth::browser {
 class FrmDatabase;
+class FrmSQL;
 }
 
 namespace veranth::db {
@@ -44,6 +45,7 @@ public:
     QMdiArea* MdiArea() const { return mdiArea_; }
     QAction* Action(const QString& name) const { return actions_.value(name); }
     browser::FrmDatabase* DatabaseWindow() const;
+    browser::FrmSQL* SqlWindow() const;
     // Runs the command of an item as its click would.
     void Dispatch(const QString& name);
 
@@ -56,7 +58,7 @@ public:
     void UnloadChildWindows() override;
     void UnloadRecordsetWindows() override;
     void ShowDatabaseWindow() override;
-    void ShowSqlWindow() override {}
+    void ShowSqlWindow() override;
     void ShowRecordsetWindow(const db::RecordsetWindowRequest& request) override;
     void SetMainWindowEnabled(bool enabled) override { setEnabled(enabled); }
     void ShowErrorsWindow(const QStringList& lines) override;
@@ -89,6 +91,7 @@ private:
     PasswordWindow passwordWindow_;
     QPointer<FrmErrors> errorsWindow_;
     QPointer<browser::FrmDatabase> databaseWindow_;
+    QPointer<browser::FrmSQL> sqlWindow_;
     bool ending_ = false;
     bool endRequested_ = false;
 };

@@ -34,6 +34,10 @@ QString PropertyText(const engine::Property& property, bool cutStrings) {
 
 }  // namespace
 
+QString PropertyNodeText(const engine::Property& property, bool cutStrings) {
+    return property.name() + QLatin1Char('=') + PropertyText(property, cutStrings);
+}
+
 QString AttachmentPrefix(const QString& connect) {
     const QString prefix = connect.section(QLatin1Char(';'), 0, 0);
     return prefix.isEmpty() ? QStringLiteral("Microsoft Access") : prefix;
@@ -110,7 +114,7 @@ QStringList DatabaseTree::Click(db::Session& session, const QString& key) {
         const auto addProperties = [&](engine::Properties properties, const QString& keyPrefix, bool cutStrings, const QString& skip) {
             for (engine::Property& p : properties) {
                 if (!skip.isEmpty() && p.name() == skip) continue;
-                Add({keyPrefix + QLatin1Char('>') + p.name(), p.name() + QLatin1Char('=') + PropertyText(p, cutStrings), NodeImage::Property,
+                Add({keyPrefix + QLatin1Char('>') + p.name(), PropertyNodeText(p, cutStrings), NodeImage::Property,
                      QStringLiteral("Property"), key});
             }
         };
@@ -178,6 +182,21 @@ QString DatabaseTree::Rename(db::Session& session, const QString& key, const QSt
     node->text = newText;
     current_ = key;
     return QString();
+}
+
+void DatabaseTree::Remove(const QString& key) {
+    const auto it = nodes_.constFind(key);
+    if (it == nodes_.constEnd()) return;
+    const QString parentKey = it->parentKey;
+    for (const QString& child : children_.value(key)) Remove(child);
+    children_.remove(key);
+    (parentKey.isEmpty() ? roots_ : children_[parentKey]).removeOne(key);
+    nodes_.remove(key);
+    if (current_ == key) current_.clear();
+}
+
+void DatabaseTree::SetText(const QString& key, const QString& text) {
+    if (nodes_.contains(key)) nodes_[key].text = text;
 }
 
 void DatabaseTree::SetPopupItems(db::Session& session, const TreeNode* node) {

@@ -9,6 +9,10 @@ namespace veranth::db {
 class Session;
 }
 
+namespace veranth::engine {
+class Property;
+}
+
 namespace veranth::browser {
 
 enum class NodeImage { Table, Query, Index, Property, Attached, Field };
@@ -50,6 +54,11 @@ public:
     // which are enabled.
     static void SetPopupItems(db::Session& session, const TreeNode* node);
 
+    // A node and everything below it leave the tree (after the object it shows was deleted).
+    void Remove(const QString& key);
+    // A node shows a new text (after a property edit); its key stays.
+    void SetText(const QString& key, const QString& text);
+
 private:
     void Add(TreeNode node);
 
@@ -62,6 +71,10 @@ private:
 // The entries of a table list: "name", "name -> Microsoft Access" / "name -> <prefix>" for an
 // attached table, "name -> ODBC" for an attached ODBC table.
 QStringList TableListEntries(db::Session& session);
+
+// A property node's text: name + "=" + the value's text ("N/A" when it cannot be read), a string
+// value cut to its first 50 characters when `cutStrings` (the database's, a table's or a query's).
+QString PropertyNodeText(const engine::Property& property, bool cutStrings);
 
 // The connect prefix shown for an attached table: the Connect up to its first ";", or
 // "Microsoft Access" when that part is empty.

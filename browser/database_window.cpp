@@ -1,5 +1,8 @@
 #include "browser/database_window.h"
 
+#include "browser/child_placement.h"
+#include "browser/object_commands.h"
+#include "browser/property_window.h"
 #include "db/connection.h"
 #include "db/session.h"
 #include "db/status.h"
@@ -14,10 +17,12 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <functional>
+
 namespace veranth::browser {
 namespace {
 
-constexpr int kKeyRole = Qt::UserRole;
+constexpr PlacementKeys kPlacement{"DBWindowTop", "DBWindowLeft", "DBWindowWidth", "DBWindowHeight", "0", "0", "3835", "3870"};
 
 QIcon ImageFor(NodeImage image) {
     QStyle* style = QApplication::style();
@@ -47,17 +52,20 @@ FrmDatabase::FrmDatabase(db::Session& session, QMenu* popup, QWidget* parent)
     view_->setHeaderHidden(true);
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
     view_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    // The double-click's own toggle is the only one.
+    view_->setExpandsOnDoubleClick(false);
+    // Nodes are dragged to the SQL window; nothing is dropped on the tree.
+    view_->setDragEnabled(true);
+    view_->setDragDropMode(QAbstractItemView::DragOnly);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addWidget(view_);
     resize(platform::TwipsToPixels(this, Setting(session_, "DBWindowWidth", "3835")),
            platform::TwipsToPixels(this, Setting(session_, "DBWindowHeight", "3870")));
 
-    connect(view_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { ClickNode(item->data(0, kKeyRole).toString()); });
-    connect(view_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
-        item->setExpanded(!item->isExpanded());
-        popupKey_ = item->data(0, kKeyRole).toString();
-    });
+    connect(view_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { ClickNode(item->data(0, kNodeKeyRole).toString()); });
+    connect(view_, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item) { DoubleClickNode(item->data(0, kNodeKeyRole).toString()); });
     connect(view_, &QTreeWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QTreeWidgetItem* item = view_->itemAt(at);
         // Beside a short label the pointer misses the node; the same height further in finds it.
@@ -65,12 +73,12 @@ FrmDatabase::FrmDatabase(db::Session& session, QMenu* popup, QWidget* parent)
             if (item) break;
             item = view_->itemAt(platform::TwipsToPixels(this, twips), at.y());
         }
-        RightClickNode(item ? item->data(0, kKeyRole).toString() : QString());
+        RightClickNode(item ? item->data(0, kNodeKeyRole).toString() : QString());
         if (popup_) popup_->popup(view_->viewport()->mapToGlobal(at));
     });
     connect(view_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
         if (filling_) return;
-        const QString key = item->data(0, kKeyRole).toString();
+        const QString key = item->data(0, kNodeKeyRole).toString();
         if (key != editingKey_) return;
         editingKey_.clear();
         const QString newText = item->text(0);
@@ -89,7 +97,8 @@ QTreeWidgetItem* FrmDatabase::MakeItem(const QString& key) {
     const TreeNode* node = tree_.Node(key);
     auto* item = new QTreeWidgetItem(QStringList{node->text});
     item->setIcon(0, ImageFor(node->image));
-    item->setData(0, kKeyRole, key);
+    item->setData(0, kNodeKeyRole, key);
+    item->setData(0, kNodeTagRole, node->tag);
     Qt::ItemFlags flags = item->flags();
     if (tree_.CanRename(key)) flags |= Qt::ItemIsEditable;
     item->setFlags(flags);
@@ -153,16 +162,61 @@ void FrmDatabase::RenamePopupNode() {
     view_->editItem(item);
 }
 
-void FrmDatabase::SaveGeometry() {
-    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) return;
-    const QWidget* frame = parentWidget() ? parentWidget() : this;
-    const auto save = [&](const char* key, int pixels) {
-        session_.Store().SaveUserSetting(QLatin1String(key), platform::FormatSettingNumber(platform::PixelsToTwips(this, pixels)));
+void FrmDatabase::SaveGeometry() { SaveChildPlacement(session_, this, kPlacement); }
+
+void FrmDatabase::DoubleClickNode(const QString& key) {
+    const TreeNode* node = tree_.Node(key);
+    if (!node) return;
+    if (QTreeWidgetItem* item = items_.value(key)) item->setExpanded(!item->isExpanded());
+    popupKey_ = key;
+    if (node->tag == QLatin1String("Property")) EditPopupNode();
+    else OpenPopupNode();
+}
+
+void FrmDatabase::OpenPopupNode() { OpenNode(session_, tree_.Node(popupKey_)); }
+
+void FrmDatabase::EditPopupNode() {
+    const PropertyEditor editor = [this](engine::Property& property) {
+        FrmProperty dialog(session_.Prompter(), this);
+        dialog.SetPropObject(&property);
+        dialog.exec();
+        return dialog.OK();
     };
-    save("DBWindowTop", frame->y());
-    save("DBWindowLeft", frame->x());
-    save("DBWindowWidth", frame->width());
-    save("DBWindowHeight", frame->height());
+    filling_ = true;
+    for (const QString& key : EditPropertyNode(session_, tree_, popupKey_, editor))
+        if (QTreeWidgetItem* item = items_.value(key)) item->setText(0, tree_.Node(key)->text);
+    filling_ = false;
+}
+
+void FrmDatabase::DeletePopupNode() {
+    const QString key = popupKey_;
+    QTreeWidgetItem* item = items_.value(key);
+    // The node's subtree is read before the tree forgets it.
+    QStringList gone;
+    const std::function<void(const QString&)> collect = [&](const QString& k) {
+        gone.append(k);
+        for (const QString& child : tree_.Children(k)) collect(child);
+    };
+    collect(key);
+    if (!DeleteNode(session_, tree_, key)) return;
+    for (const QString& k : gone) items_.remove(k);
+    delete item;
+    popupKey_.clear();
+}
+
+void FrmDatabase::DesignPopupNode() {
+    const TreeNode* node = tree_.Node(popupKey_);
+    if (!node) return;
+    try {
+        if (node->tag == QLatin1String("Table")) {
+            Q_EMIT TableDesignRequested(CutAttachSuffix(node->text));
+        } else if (node->tag == QLatin1String("Query")) {
+            if (QTreeWidgetItem* item = items_.value(popupKey_)) view_->setCurrentItem(item);
+            if (const std::optional<QString> sql = StoredQuerySql(session_, node)) Q_EMIT QuerySqlRequested(*sql);
+        }
+    } catch (const std::exception&) {
+        // Design reports nothing: a query that cannot be read leaves the SQL window as it was.
+    }
 }
 
 void FrmDatabase::closeEvent(QCloseEvent* event) {

@@ -14,6 +14,10 @@ class Session;
 
 namespace veranth::browser {
 
+// What each item of the tree widget carries: its node's key and tag.
+inline constexpr int kNodeKeyRole = Qt::UserRole;
+inline constexpr int kNodeTagRole = Qt::UserRole + 1;
+
 // frmDatabase, the "Database Window": the tree of the current database. Closing it closes the
 // database. The tree's logic is DatabaseTree; this window mirrors it and turns clicks into calls.
 class FrmDatabase : public QWidget {
@@ -28,6 +32,11 @@ public:
     void RefreshTableList();
     // The popup's "&Rename": edits the popup node's label in place.
     void RenamePopupNode();
+    // The popup's "&Open", "&Edit", "De&lete" and "&Design..." on the popup node.
+    void OpenPopupNode();
+    void EditPopupNode();
+    void DeletePopupNode();
+    void DesignPopupNode();
 
     const DatabaseTree& Tree() const { return tree_; }
     QTreeWidget* TreeWidget() const { return view_; }
@@ -35,6 +44,14 @@ public:
     // A click as the user makes it, by key (for the window's own signals and for tests).
     void ClickNode(const QString& key);
     void RightClickNode(const QString& key);
+    // A double-click: the node toggles open or shut and is edited (a property) or opened.
+    void DoubleClickNode(const QString& key);
+
+Q_SIGNALS:
+    // Design on a table: the table designer for that table.
+    void TableDesignRequested(const QString& tableName);
+    // Design on a stored query: its SQL for the SQL window.
+    void QuerySqlRequested(const QString& sql);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
