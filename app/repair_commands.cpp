@@ -3,6 +3,7 @@
 #include "db/session.h"
 #include "platform/prompter.h"
 #include "platform/site_profile.h"
+#include "repairs/time_fees.h"
 
 namespace veranth::app {
 
@@ -14,6 +15,7 @@ void RegisterRepairCommands(CommandTable& commands, db::Session& session, QWidge
         session.Prompter().Inform(QStringLiteral("Convert Database ID is not available in this build."), QStringLiteral("Veranth"),
                                   platform::MessageIcon::Information);
     });
+    commands.insert(QStringLiteral("mnu_DU_TimeFeeCharges"), [&session] { repairs::TimeFeeChargesCommand(session); });
 }
 
 }  // namespace veranth::app

@@ -103,9 +103,9 @@ TEST_F(AppMainWindow, TheGateOpensTheFileMenusAndShowsTheRecentList) {
 }
 
 TEST_F(AppMainWindow, ItemsOfLaterBuildsSaySoAndConvertIdNeedsTheExactSiteSetting) {
-    window.Dispatch(QStringLiteral("mnu_DU_TimeFeeCharges"));
+    window.Dispatch(QStringLiteral("mnu_DU_Marrowby"));
     ASSERT_EQ(f.prompter.Records().size(), 1);
-    EXPECT_EQ(f.prompter.Records()[0].text, QStringLiteral("Reset Time Fee Charges is not available in this build."));
+    EXPECT_EQ(f.prompter.Records()[0].text, QStringLiteral("Marrowby Cash Fix is not available in this build."));
 
     f.WriteSiteProfile("[Customise]\nAllowConvertDBID=true\n");
     window.Dispatch(QStringLiteral("mnu_ChangeDBID(1)"));
