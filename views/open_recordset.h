@@ -5,6 +5,9 @@
 namespace veranth::db {
 class Session;
 }
+namespace veranth::engine {
+class QueryDef;
+}
 
 namespace veranth::views {
 
@@ -12,5 +15,7 @@ namespace veranth::views {
 void ViewTable(db::Session& session, const QString& tableName);
 // A stored query by name, or an SQL text: action queries run, row-returning ones open in a view.
 void ViewQuery(db::Session& session, const QString& nameOrSql, bool isSqlText);
+// `AskParameterValues`: one input box per parameter, in the order of the Parameters collection.
+void AskParameterValues(db::Session& session, engine::QueryDef& queryDef);
 
 }  // namespace veranth::views
