@@ -10,6 +10,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # ODBC drivers and the driver manager's tools, for the ODBC tests
   odbcinst libsqliteodbc odbc-postgresql
+  # the throwaway PostgreSQL server the ODBC tests run against
+  postgresql
   # a display for machines without one
   xvfb xauth
 )
