@@ -20,6 +20,10 @@ struct EngineContext {
     // Later registrations win, so a kind can take over a prefix.
     std::vector<std::shared_ptr<DatabaseKind>> kinds;
 
+    // The kind that opens databases named with this connect string; the engine's error for a
+    // prefix no kind handles (an ODBC source with no driver, an ISAM that is not installed).
+    std::shared_ptr<DatabaseKind> kindFor(const QString& connect) const;
+
     // Runs f; a failure is recorded in Errors, then passed on.
     template <class F>
     auto recorded(F&& f) -> decltype(f()) {

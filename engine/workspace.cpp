@@ -14,16 +14,7 @@ Workspace::~Workspace() = default;
 std::shared_ptr<Database> Workspace::openDatabase(const QString& name, bool exclusive, bool readOnly,
                                                   const QString& connect) {
     return context_->recorded([&]() -> std::shared_ptr<Database> {
-        const QString prefix = connectPrefix(connect);
-        std::shared_ptr<DatabaseKind> kind;
-        for (auto it = context_->kinds.rbegin(); it != context_->kinds.rend() && !kind; ++it)
-            if ((*it)->handles(prefix)) kind = *it;
-        if (!kind) {
-            if (prefix.compare(QStringLiteral("ODBC"), Qt::CaseInsensitive) == 0)
-                throw EngineError(err::kOdbcConnectionFailed, connectValue(connect, QStringLiteral("DSN")));
-            throw EngineError(err::kIsamNotFound, prefix);
-        }
-        auto db = kind->open(context_, name, exclusive, readOnly, connect);
+        auto db = context_->kindFor(connect)->open(context_, name, exclusive, readOnly, connect);
         while (db->transactionLevel() < level_) db->beginLevel();
         databases_.push_back(db);
         return db;

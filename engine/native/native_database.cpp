@@ -227,9 +227,23 @@ void NativeDatabase::attachKnownSources() {
     }
 }
 
+BridgedDatabase& NativeDatabase::bridgeOf(const TableInfo& link) {
+    const QString name = connectValue(link.connect, QStringLiteral("DATABASE"));
+    return file().bridge(bridgeKey(name, link.connect), [&] { return openOtherKind(context_, name, link.connect); });
+}
+
 NativeDatabase::AttachedSource NativeDatabase::attachedSource(const TableInfo& link) {
-    if (!isNativeAttachment(link.connect))
-        throw EngineError(err::kIsamNotFound, connectPrefix(link.connect).isEmpty() ? link.connect : connectPrefix(link.connect));
+    const QString sourceName = link.sourceTableName.isEmpty() ? link.name : link.sourceTableName;
+    if (!isNativeAttachment(link.connect)) {
+        BridgedDatabase& other = bridgeOf(link);
+        const auto def = other.database().tableDefs().find(sourceName);
+        if (!def) throw EngineError(err::kInputTableNotFound, sourceName);
+        AttachedSource source;
+        source.design = def->info();
+        source.place = TablePlace{QStringLiteral("temp"), other.virtualTable(sourceName)};
+        source.design.name = link.name;
+        return source;
+    }
     const QString path = attachmentPath(link.connect);
     AttachedSource source;
     source.design = sourceDesign(path, link.sourceTableName.isEmpty() ? link.name : link.sourceTableName);
@@ -486,6 +500,15 @@ std::shared_ptr<Recordset> NativeDatabase::openRecordset(const QString& source, 
         if (auto table = tableDefs_.find(source.trimmed())) {
             TableInfo info = table->info();
             TablePlace place{QStringLiteral("main"), info.name};
+            if (table->isAttached() && !isNativeAttachment(info.connect)) {
+                // Another kind's table opens through its own database, which knows how to page it.
+                if (type == RecordsetType::Table)
+                    throw EngineError(err::kNotSupported,
+                                      QStringLiteral("An attached table opens as a dynaset or a snapshot, not as a table."));
+                const QString sourceName = info.sourceTableName.isEmpty() ? info.name : info.sourceTableName;
+                return bridgeOf(info).database().openRecordset(
+                    sourceName, type == RecordsetType::Default ? RecordsetType::Dynaset : type, options);
+            }
             if (table->isAttached()) {
                 if (type == RecordsetType::Table)
                     throw EngineError(err::kNotSupported,

@@ -84,6 +84,7 @@ private:
         TablePlace place;
         TableInfo design;
     };
+    BridgedDatabase& bridgeOf(const TableInfo& link);
     AttachedSource attachedSource(const TableInfo& link);
     void attachKnownSources();
 

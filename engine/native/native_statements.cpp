@@ -78,10 +78,13 @@ TableInfo newTable(const sql::CreateTableStep& step) {
 std::shared_ptr<StatementCatalog> NativeDatabase::statementCatalog() {
     reloadIfChanged();
     std::weak_ptr<NativeDatabase> self = shared_from_this();
-    return std::make_shared<StatementCatalog>(catalogView_, file(), *context_->files, [self](const TableInfo& link) {
-        AttachedSource source = self.lock()->attachedSource(link);
-        return StatementCatalog::Source{source.design, source.place};
-    });
+    return std::make_shared<StatementCatalog>(
+        catalogView_, file(), *context_->files,
+        [self](const TableInfo& link) {
+            AttachedSource source = self.lock()->attachedSource(link);
+            return StatementCatalog::Source{source.design, source.place};
+        },
+        [context = context_](const QString& name, const QString& connect) { return openOtherKind(context, name, connect); });
 }
 
 void NativeDatabase::execute(const QString& text, int options) {
@@ -161,6 +164,11 @@ std::int64_t NativeDatabase::runWrites(const sql::Translation& t, const Statemen
         const sql::CatalogView* home = t.target->schema.isEmpty() ? &catalog : catalog.bySchema(t.target->schema);
         table = home ? home->table(t.target->table) : nullptr;
     }
+    // Rows written to another kind of database are held to that database's own rules as they
+    // are stored there; SQLite cannot hand them back from a virtual table.
+    if (table && (catalog.bridgeOfSchema(t.target->schema) ||
+                  catalog.placeOf(*table, t.target->schema).schema == QLatin1String("temp")))
+        table = nullptr;
     // The catalog tables describe the database: a statement must not change them behind it.
     if (table && table->isSystem()) throw EngineError(err::kReadOnly, table->name);
     const bool inserting = t.type == sql::QueryType::Append;
@@ -227,6 +235,11 @@ void NativeDatabase::carryOut(const sql::DefinitionStep& step, const StatementCa
                               std::vector<std::function<void()>>& undoElsewhere) {
     if (const auto* create = std::get_if<sql::CreateTableStep>(&step)) {
         if (create->schema.isEmpty()) return createTable(newTable(*create));
+        if (BridgedDatabase* other = catalog.bridgeOfSchema(create->schema)) {
+            other->createTable(newTable(*create));
+            undoElsewhere.push_back([other, name = create->table] { other->dropTable(name); });
+            return;
+        }
         // A make-table into another file: that file's own object model makes the table.
         const auto other = catalog.fileOfSchema(create->schema);
         if (!other) throw EngineError(err::kFileNotFound, create->schema);

@@ -45,6 +45,18 @@ QString SharedFile::attach(const QString& canonicalPath) {
     return alias;
 }
 
+BridgedDatabase& SharedFile::bridge(const QString& key, const std::function<std::shared_ptr<Database>()>& open) {
+    auto& bridged = bridges_[key];
+    if (!bridged) bridged = std::make_unique<BridgedDatabase>(*connection_, open(), static_cast<int>(bridges_.size()));
+    return *bridged;
+}
+
+BridgedDatabase* SharedFile::bridgeOfSchema(const QString& schema) {
+    for (auto& [key, bridged] : bridges_)
+        if (bridged && bridged->schema() == schema) return bridged.get();
+    return nullptr;
+}
+
 std::shared_ptr<SharedFile> FileRegistry::open(const QString& canonicalPath, bool readOnly) {
     if (auto existing = files_.value(canonicalPath).lock()) {
         if (readOnly || !existing->connection().isReadOnly()) return existing;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/native/kind_bridge.h"
 #include "engine/native/sqlite_db.h"
 
 #include <QHash>
@@ -44,6 +45,11 @@ public:
     // Attaching needs no transaction open: the first Database object on a file does it.
     QString attach(const QString& canonicalPath);
 
+    // Another kind of database this connection reaches through virtual tables, opened by `open`
+    // the first time `key` is asked for and kept while the file is open.
+    BridgedDatabase& bridge(const QString& key, const std::function<std::shared_ptr<Database>()>& open);
+    BridgedDatabase* bridgeOfSchema(const QString& schema);
+
     // Bumped by every schema change made through the engine, so catalogs reload.
     int schemaGeneration() const { return generation_; }
     void schemaChanged() { ++generation_; }
@@ -54,6 +60,7 @@ private:
     int level_ = 0;
     int generation_ = 0;
     QHash<QString, QString> attached_;  // canonical path -> schema alias
+    std::map<QString, std::unique_ptr<BridgedDatabase>> bridges_;
 };
 
 // The files open in one engine, by canonical path.

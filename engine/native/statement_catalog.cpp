@@ -12,19 +12,15 @@ namespace veranth::engine::native {
 
 namespace {
 
+bool namesOtherKind(const QString& connect) {
+    return connect.contains(QLatin1Char(';')) && !connectPrefix(connect).trimmed().isEmpty();
+}
+
 // The file an external reference names, or empty. `IN 'file'` gives it as the database;
 // `IN '' 'text'` and `[text]` give a connect string whose DATABASE is the file, or (with no
-// ';' in it) the path itself. A kind prefix names another kind of database.
+// ';' in it) the path itself.
 QString namedFile(const QString& database, const QString& connect) {
-    const QString prefix = connectPrefix(connect).trimmed();
     const bool isPath = !connect.contains(QLatin1Char(';'));
-    if (!isPath && !prefix.isEmpty()) {
-        if (prefix.compare(QStringLiteral("ODBC"), Qt::CaseInsensitive) == 0)
-            throw EngineError::withDescription(
-                err::kOdbcConnectionFailed,
-                QStringLiteral("ODBC databases cannot be named inside a statement on a native file yet."));
-        throw EngineError(err::kIsamNotFound, prefix);
-    }
     if (!database.trimmed().isEmpty()) return database.trimmed();
     return isPath ? connect.trimmed() : connectValue(connect, QStringLiteral("DATABASE")).trimmed();
 }
@@ -45,8 +41,8 @@ std::shared_ptr<sql::StaticCatalog> catalogOf(Connection& connection) {
 }
 
 StatementCatalog::StatementCatalog(std::shared_ptr<const sql::StaticCatalog> home, SharedFile& file, FileRegistry& files,
-                                   SourceOfLink sourceOfLink)
-    : home_(std::move(home)), file_(file), files_(files), sourceOfLink_(std::move(sourceOfLink)) {}
+                                   SourceOfLink sourceOfLink, OpenOther openOther)
+    : home_(std::move(home)), file_(file), files_(files), sourceOfLink_(std::move(sourceOfLink)), openOther_(std::move(openOther)) {}
 
 const TableInfo* StatementCatalog::table(const QString& name) const {
     const TableInfo* found = home_->table(name);
@@ -70,6 +66,13 @@ TablePlace StatementCatalog::placeOf(const TableInfo& table, const QString& sche
 }
 
 const sql::CatalogView* StatementCatalog::external(const QString& database, const QString& connect) const {
+    if (namesOtherKind(connect)) {
+        if (!openOther_) throw EngineError(err::kIsamNotFound, connectPrefix(connect).trimmed());
+        const QString name = namedFile(database, connect);
+        BridgedDatabase& other = file_.bridge(bridgeKey(name, connect), [&] { return openOther_(name, connect); });
+        bridged_.push_back(other.catalog());
+        return bridged_.back().get();
+    }
     const QString given = namedFile(database, connect);
     if (given.isEmpty()) return nullptr;
     const QString resolved = resolveDatabaseFile(given);
@@ -98,7 +101,13 @@ std::optional<StatementCatalog::AttachedFile> StatementCatalog::fileOfSchema(con
 const sql::CatalogView* StatementCatalog::bySchema(const QString& schema) const {
     for (const Other& o : others_)
         if (o.catalog->schemaName() == schema) return o.catalog.get();
+    for (const auto& b : bridged_)
+        if (b->schemaName() == schema) return b.get();
     return nullptr;
+}
+
+BridgedDatabase* StatementCatalog::bridgeOfSchema(const QString& schema) const {
+    return schema.isEmpty() ? nullptr : file_.bridgeOfSchema(schema);
 }
 
 }  // namespace veranth::engine::native

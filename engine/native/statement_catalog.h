@@ -23,9 +23,11 @@ public:
         TablePlace place;
     };
     using SourceOfLink = std::function<Source(const TableInfo& link)>;
+    // Opens a database of another kind (name and connect string as the statement gives them).
+    using OpenOther = std::function<std::shared_ptr<Database>(const QString& name, const QString& connect)>;
 
     StatementCatalog(std::shared_ptr<const sql::StaticCatalog> home, SharedFile& file, FileRegistry& files,
-                     SourceOfLink sourceOfLink);
+                     SourceOfLink sourceOfLink, OpenOther openOther = {});
 
     // An attached table is described by its source, so statements read and write its rows.
     const TableInfo* table(const QString& name) const override;
@@ -40,6 +42,8 @@ public:
     // The file this statement attached under `schema`, and its catalog; none when it did not.
     std::optional<AttachedFile> fileOfSchema(const QString& schema) const;
     const sql::CatalogView* bySchema(const QString& schema) const;
+    // The database of another kind this statement reaches under `schema`; none when it is not one.
+    BridgedDatabase* bridgeOfSchema(const QString& schema) const;
     // Where a table this statement names keeps its rows; `schema` is the catalog it came from.
     TablePlace placeOf(const TableInfo& table, const QString& schema) const;
 
@@ -52,7 +56,9 @@ private:
     SharedFile& file_;
     FileRegistry& files_;
     SourceOfLink sourceOfLink_;
+    OpenOther openOther_;
     mutable std::vector<Other> others_;
+    mutable std::vector<std::unique_ptr<sql::CatalogView>> bridged_;
     mutable std::vector<std::unique_ptr<Source>> links_;
 };
 

@@ -1,6 +1,13 @@
 #include "engine/sql/catalog_view.h"
 
+#include "engine/sql/statement_context.h"
+
 namespace veranth::engine::sql {
+
+QString CatalogView::newTablePlace(const QString& name) const {
+    const QString schema = schemaName();
+    return schema.isEmpty() ? quoted(name) : quoted(schema) + QLatin1Char('.') + quoted(name);
+}
 
 const TableInfo* StaticCatalog::table(const QString& name) const {
     for (const TableInfo& t : tables_)

@@ -29,6 +29,9 @@ public:
         return std::nullopt;
     }
 
+    // Where a make-table writes the rows of the table it creates in this catalog, as SQLite text.
+    virtual QString newTablePlace(const QString& name) const;
+
     // The catalog of another database named by IN 'file', IN '' 'connect' or a [connect] prefix,
     // which the engine makes reachable (attached) under that catalog's schemaName(). Null when
     // it cannot; the translator then reports the failure.

@@ -85,7 +85,7 @@ private:
         CreateTableStep create{name, fieldsOf(q), {}, target.schemaName()};
         QStringList columns;
         for (const FieldInfo& f : create.fields) columns << quoted(f.name);
-        const QString place = target.schemaName().isEmpty() ? quoted(name) : quoted(target.schemaName()) + QLatin1Char('.') + quoted(name);
+        const QString place = target.newTablePlace(name);
         out_.sql = QStringLiteral("INSERT INTO %1 (%2) %3").arg(place, columns.join(QStringLiteral(", ")), q.sql);
         out_.definitions.push_back(std::move(create));
     }
