@@ -58,7 +58,7 @@ void TextFormat::createTable(const QString& path, const TableInfo& design) const
     for (const auto& f : design.fields)
         if (f.name.contains(QLatin1Char('"')))
             throw EngineError(err::kNotSupported, QStringLiteral("The field name '%1' holds a quote, which schema.ini cannot describe.").arg(f.name));
-    const TextSpec layout = TextTable::create(path, design);
+    const TextLayoutDescription layout = TextTable::create(path, design);
     writeSchemaIni(folderOf(path), fileNameOfPath(path), layout);
 }
 

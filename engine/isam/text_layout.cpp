@@ -120,11 +120,11 @@ QString textTypeName(FieldType type) {
     return QStringLiteral("Text");
 }
 
-std::optional<TextSpec> readSchemaIni(const QString& folder, const QString& fileName) {
+std::optional<TextLayoutDescription> readSchemaIni(const QString& folder, const QString& fileName) {
     const IniLines ini = readIni(folder);
     const auto range = sectionRange(ini.lines, fileName);
     if (!range) return std::nullopt;
-    TextSpec layout;
+    TextLayoutDescription layout;
     std::vector<std::pair<int, TextColumn>> numbered;
     for (int i = range->first + 1; i < range->second; ++i) {
         const QString line = ini.lines[i].trimmed();
@@ -166,7 +166,7 @@ std::optional<TextSpec> readSchemaIni(const QString& folder, const QString& file
     return layout;
 }
 
-void writeSchemaIni(const QString& folder, const QString& fileName, const TextSpec& layout) {
+void writeSchemaIni(const QString& folder, const QString& fileName, const TextLayoutDescription& layout) {
     IniLines ini = readIni(folder);
     QStringList section{QLatin1Char('[') + fileName + QLatin1Char(']')};
     QString format = QStringLiteral("CSVDelimited");

@@ -23,7 +23,7 @@ struct TextColumn {
     int width = 0;  // characters: the field's size for Text, the column's width in fixed-length files
 };
 
-struct TextSpec {
+struct TextLayoutDescription {
     bool fixedWidth = false;
     char delimiter = ',';
     bool header = true;
@@ -38,9 +38,9 @@ QString textTypeName(FieldType type);
 // The section of schema.ini in `folder` for `fileName` (matched without regard to case);
 // nullopt when there is no schema.ini or no such section. 3343 naming schema.ini and the
 // line for a section that cannot be read.
-std::optional<TextSpec> readSchemaIni(const QString& folder, const QString& fileName);
+std::optional<TextLayoutDescription> readSchemaIni(const QString& folder, const QString& fileName);
 // Writes (or replaces) the section for `fileName`, keeping every other section as it was.
-void writeSchemaIni(const QString& folder, const QString& fileName, const TextSpec& layout);
+void writeSchemaIni(const QString& folder, const QString& fileName, const TextLayoutDescription& layout);
 void removeSchemaIniSection(const QString& folder, const QString& fileName);
 // Moves a section to another file's name, replacing a section of that name.
 void renameSchemaIniSection(const QString& folder, const QString& from, const QString& to);

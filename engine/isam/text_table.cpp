@@ -45,24 +45,24 @@ QString quoted(const QString& text) { return QLatin1Char('"') + QString(text).re
 
 }  // namespace
 
-std::shared_ptr<TextTable> TextTable::open(const QString& path, bool readOnly, const std::optional<TextSpec>& layout) {
+std::shared_ptr<TextTable> TextTable::open(const QString& path, bool readOnly, const std::optional<TextLayoutDescription>& layout) {
     std::shared_ptr<TextTable> t(new TextTable());
     t->path_ = path;
     t->readOnly_ = readOnly || !QFileInfo(path).isWritable();
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) throw EngineError(err::kFileNotFound, path);
     t->bytes_ = f.readAll();
-    if (layout) t->spec_ = *layout;
+    if (layout) t->layout_ = *layout;
     if (t->bytes_.startsWith(kUtf8Bom)) {
         t->bodyStart_ = kUtf8Bom.size();
-        if (t->spec_.codePage && !t->spec_.codePage->isUtf8())
+        if (t->layout_.codePage && !t->layout_.codePage->isUtf8())
             throw malformedFile(path, QStringLiteral("it starts with a UTF-8 byte order mark but schema.ini names code page %1")
-                                          .arg(t->spec_.codePage->name()));
+                                          .arg(t->layout_.codePage->name()));
         t->codePage_ = CodePage::utf8();
     } else {
-        t->codePage_ = t->spec_.codePage.value_or(guessCodePage(t->bytes_, 0));
+        t->codePage_ = t->layout_.codePage.value_or(guessCodePage(t->bytes_, 0));
     }
-    t->spec_.codePage = t->codePage_;
+    t->layout_.codePage = t->codePage_;
     t->describeColumns(layout);
     return t;
 }
@@ -70,12 +70,12 @@ std::shared_ptr<TextTable> TextTable::open(const QString& path, bool readOnly, c
 void TextTable::findRecords() {
     starts_.clear();
     qsizetype pos = bodyStart_;
-    if (spec_.fixedWidth) {
+    if (layout_.fixedWidth) {
         qsizetype start = 0, end = 0;
         while (nextLine(bytes_, pos, start, end)) starts_.push_back(start);
         return;
     }
-    const DelimitedScanner scanner(bytes_, spec_.delimiter);
+    const DelimitedScanner scanner(bytes_, layout_.delimiter);
     qsizetype start = pos;
     std::vector<TextCell> cells;
     while (true) {
@@ -87,14 +87,14 @@ void TextTable::findRecords() {
     }
 }
 
-void TextTable::describeColumns(const std::optional<TextSpec>& given) {
+void TextTable::describeColumns(const std::optional<TextLayoutDescription>& given) {
     findRecords();
     std::vector<QString> headerNames;
-    if (spec_.header && !starts_.empty()) {
+    if (layout_.header && !starts_.empty()) {
         std::vector<bool> quotedCells;
-        if (spec_.fixedWidth && !spec_.columns.empty()) {
-            for (const auto& c : spec_.columns) headerNames.push_back(c.name);
-        } else if (!spec_.fixedWidth) {
+        if (layout_.fixedWidth && !layout_.columns.empty()) {
+            for (const auto& c : layout_.columns) headerNames.push_back(c.name);
+        } else if (!layout_.fixedWidth) {
             widths_.clear();
             headerNames = cellTexts(0, &quotedCells);
         }
@@ -114,7 +114,7 @@ void TextTable::describeColumns(const std::optional<TextSpec>& given) {
             widths_.push_back(c.width);
         }
     } else {
-        if (spec_.fixedWidth) throw malformedFile(path_, QStringLiteral("a fixed-length file needs its columns in schema.ini"));
+        if (layout_.fixedWidth) throw malformedFile(path_, QStringLiteral("a fixed-length file needs its columns in schema.ini"));
         size_t columns = headerNames.size();
         std::vector<TextTypeGuess> guesses(columns);
         for (std::int64_t r = 0; r < recordCount(); ++r) {
@@ -133,8 +133,8 @@ void TextTable::describeColumns(const std::optional<TextSpec>& given) {
             f.allowZeroLength = true;
             design_.fields.push_back(f);
         }
-        spec_.columns.clear();
-        for (const auto& f : design_.fields) spec_.columns.push_back({f.name, f.type, f.type == FieldType::Text ? f.size : 0});
+        layout_.columns.clear();
+        for (const auto& f : design_.fields) layout_.columns.push_back({f.name, f.type, f.type == FieldType::Text ? f.size : 0});
     }
     for (size_t i = 0; i < design_.fields.size(); ++i) design_.fields[i].ordinalPosition = static_cast<int>(i);
 }
@@ -142,7 +142,7 @@ void TextTable::describeColumns(const std::optional<TextSpec>& given) {
 std::vector<QString> TextTable::cellTexts(std::int64_t record, std::vector<bool>* quotedCells) {
     std::vector<QString> texts;
     const qsizetype start = record < static_cast<std::int64_t>(starts_.size()) ? starts_[static_cast<size_t>(record)] : bodyStart_;
-    if (spec_.fixedWidth) {
+    if (layout_.fixedWidth) {
         qsizetype pos = start, lineStart = 0, lineEnd = 0;
         nextLine(bytes_, pos, lineStart, lineEnd);
         const QString line = codePage_.decode(bytes_.constData() + lineStart, lineEnd - lineStart);
@@ -154,7 +154,7 @@ std::vector<QString> TextTable::cellTexts(std::int64_t record, std::vector<bool>
         if (quotedCells) quotedCells->assign(texts.size(), false);
         return texts;
     }
-    const DelimitedScanner scanner(bytes_, spec_.delimiter);
+    const DelimitedScanner scanner(bytes_, layout_.delimiter);
     qsizetype pos = start;
     scanner.next(pos, cells_, path_, record + 1);
     for (const auto& cell : cells_) {
@@ -172,13 +172,13 @@ void TextTable::read(std::int64_t record, std::vector<Value>& out) {
     if (record < 0 || record >= recordCount())
         throw EngineError(err::kInvalidArgumentEngine, QStringLiteral("record %1 is outside '%2'").arg(record + 1).arg(path_));
     const auto& fields = design_.fields;
-    if (!spec_.fixedWidth) return readDelimited(record, out);
+    if (!layout_.fixedWidth) return readDelimited(record, out);
     std::vector<bool> quotedCells;
     const auto texts = cellTexts(record, &quotedCells);
     for (size_t i = fields.size(); i < texts.size(); ++i)
         if (!texts[i].trimmed().isEmpty())
             throw malformedFile(path_, QStringLiteral("record %1 has %2 fields; the table has %3")
-                                           .arg(record + 1 + (spec_.header ? 1 : 0)).arg(texts.size()).arg(fields.size()));
+                                           .arg(record + 1 + (layout_.header ? 1 : 0)).arg(texts.size()).arg(fields.size()));
     out.resize(fields.size());
     for (size_t i = 0; i < fields.size(); ++i) {
         if (i >= texts.size()) {
@@ -187,7 +187,7 @@ void TextTable::read(std::int64_t record, std::vector<Value>& out) {
         }
         const auto value = textToValue(texts[i], quotedCells[i], fields[i].type);
         if (!value)
-            throw badStoredValue(path_, fields[i].name, record + (spec_.header ? 1 : 0),
+            throw badStoredValue(path_, fields[i].name, record + (layout_.header ? 1 : 0),
                                  QStringLiteral("'%1' is not a %2 value").arg(texts[i].left(40), fieldTypeName(fields[i].type)));
         out[i] = *value;
     }
@@ -195,10 +195,10 @@ void TextTable::read(std::int64_t record, std::vector<Value>& out) {
 
 void TextTable::readDelimited(std::int64_t record, std::vector<Value>& out) {
     const auto& fields = design_.fields;
-    const DelimitedScanner scanner(bytes_, spec_.delimiter);
+    const DelimitedScanner scanner(bytes_, layout_.delimiter);
     qsizetype pos = starts_[static_cast<size_t>(record)];
     scanner.next(pos, cells_, path_, record + 1);
-    const std::int64_t shown = record + 1 + (spec_.header ? 1 : 0);
+    const std::int64_t shown = record + 1 + (layout_.header ? 1 : 0);
     for (size_t i = fields.size(); i < cells_.size(); ++i)
         for (qsizetype b = 0; b < cells_[i].length; ++b)
             if (bytes_[cells_[i].start + b] != ' ')
@@ -246,7 +246,7 @@ std::int64_t TextTable::append(const std::vector<Value>& values) {
     for (size_t i = 0; i < design_.fields.size(); ++i) {
         const FieldInfo& f = design_.fields[i];
         const Value& v = i < values.size() ? values[i] : Value::null();
-        if (spec_.fixedWidth) {
+        if (layout_.fixedWidth) {
             const QString text = valueToText(v, f.type);
             const int width = widths_[i];
             if (text.size() > width)
@@ -254,7 +254,7 @@ std::int64_t TextTable::append(const std::vector<Value>& values) {
             line += encode(text.leftJustified(width), f.name);
             continue;
         }
-        if (i > 0) line += spec_.delimiter;
+        if (i > 0) line += layout_.delimiter;
         if (v.isMissing()) continue;
         if (isTextual(f.type) || ((f.type == FieldType::Binary || f.type == FieldType::LongBinary) && v.rawBinary().isEmpty())) {
             // Quotes tell an empty value ("") from a missing one; quotes inside are doubled.
@@ -302,8 +302,8 @@ TextTable::~TextTable() {
     }
 }
 
-TextSpec TextTable::create(const QString& path, const TableInfo& design) {
-    TextSpec layout;
+TextLayoutDescription TextTable::create(const QString& path, const TableInfo& design) {
+    TextLayoutDescription layout;
     layout.codePage = CodePage::windows1252();
     QStringList names;
     for (const auto& f : design.fields) {

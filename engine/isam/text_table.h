@@ -17,9 +17,9 @@ namespace veranth::engine::isam {
 class TextTable : public TableFile {
 public:
     // `layout` is the file's schema.ini section, if it has one.
-    static std::shared_ptr<TextTable> open(const QString& path, bool readOnly, const std::optional<TextSpec>& layout);
+    static std::shared_ptr<TextTable> open(const QString& path, bool readOnly, const std::optional<TextLayoutDescription>& layout);
     // Writes a new file with its header line; returns the layout to keep in schema.ini.
-    static TextSpec create(const QString& path, const TableInfo& design);
+    static TextLayoutDescription create(const QString& path, const TableInfo& design);
     ~TextTable() override;
 
     const QString& path() const override { return path_; }
@@ -36,14 +36,14 @@ public:
 private:
     TextTable() = default;
     void findRecords();
-    void describeColumns(const std::optional<TextSpec>& given);
+    void describeColumns(const std::optional<TextLayoutDescription>& given);
     std::vector<QString> cellTexts(std::int64_t record, std::vector<bool>* quoted);
     void readDelimited(std::int64_t record, std::vector<Value>& out);
     QByteArray encode(const QString& text, const QString& field) const;
 
     QString path_;
     bool readOnly_ = false;
-    TextSpec spec_;
+    TextLayoutDescription layout_;
     CodePage codePage_ = CodePage::windows1252();
     QByteArray bytes_;                  // the file as read, and every record added since
     qsizetype bodyStart_ = 0;           // after a byte order mark
