@@ -20,6 +20,8 @@ using platform::MessageResult;
 constexpr int kSearchNotFound = 626;
 // Characters of a long Memo fetched for the zoom beyond what the box shows.
 constexpr std::int64_t kZoomChunk = 20000;
+// Rows read between two looks at the window's events while a long set is counted.
+constexpr std::int64_t kCountingStep = 50000;
 // A box that stands for all of its field's value, whatever its length.
 constexpr std::int64_t kWholeValue = std::numeric_limits<std::int64_t>::max();
 
@@ -107,7 +109,47 @@ void DynaSnapForm::SetSlider(int value) {
     SliderChanged(value);
 }
 
+bool DynaSnapForm::CountAllRows() {
+    if (allRowsKnown_) return false;
+    allRowsKnown_ = true;
+    counting_ = true;
+    view_.SetCounting(true);
+    session_.Status().SetBusy(true);
+    try {
+        auto probe = recordset_->clone();
+        probe->moveFirst();
+        while (!probe->eof()) {
+            probe->move(kCountingStep);
+            db::ShowStatus(session_, QStringLiteral("Counting Rows (%1)").arg(recordset_->recordCount()), true);
+            session_.Yield()();
+        }
+    } catch (...) {
+        counting_ = false;
+        view_.SetCounting(false);
+        throw;
+    }
+    counting_ = false;
+    view_.SetCounting(false);
+    return true;
+}
+
+void DynaSnapForm::JumpToPercent(double percent) {
+    // The slider's scale is the rows known so far; the percentage is taken of them all once
+    // they are counted, and the slider follows the count.
+    if (CountAllRows()) {
+        rowCount_ = ClampRowCount(recordset_->recordCount());
+        Rescale();
+        recordset_->setPercentPosition(percent);
+        sliderValue_ = std::clamp(SliderValueForRecord(recordset_->percentPosition(), rowCount_), 0, scale_.max);
+        view_.ShowSliderValue(sliderValue_);
+        return;
+    }
+    recordset_->setPercentPosition(percent);
+}
+
 void DynaSnapForm::SliderChanged(int value) {
+    // Changes while the rows are counted are the same drag: its end is shown once counted.
+    if (counting_) return;
     sliderValue_ = value;
     // Rows reached since the last change widen the slider.
     IgnoringErrors([&] {
@@ -124,10 +166,13 @@ void DynaSnapForm::SliderChanged(int value) {
             switch (move.kind) {
             case SliderMove::Kind::Next: recordset_->moveNext(); break;
             case SliderMove::Kind::Previous: recordset_->movePrevious(); break;
-            case SliderMove::Kind::Percent: recordset_->setPercentPosition(move.percent); break;
+            case SliderMove::Kind::Percent:
+                if (rowCount_ < 100) recordset_->setPercentPosition(move.percent);
+                else JumpToPercent(move.percent);
+                break;
             case SliderMove::Kind::None: break;
             }
-            previousSlider_ = value;
+            previousSlider_ = sliderValue_;
         }
         Display();
         changed_ = false;
@@ -384,6 +429,7 @@ void DynaSnapForm::Reorder(bool filter) {
         const std::int32_t count = ClampRowCount(fresh->recordCount());
         recordset_ = fresh;
         rowCount_ = count;
+        allRowsKnown_ = filter;
         if (filter) Rescale();
         sliderValue_ = 0;
         previousSlider_ = 0;

@@ -50,6 +50,8 @@ public:
     // frmZoom shown modally; the text typed, or kZoomCancelled.
     virtual QString ShowZoom(const ZoomRequest& request) = 0;
     virtual void Unload() = 0;
+    // While the rows of a long set are counted the window takes no commands but keeps painting.
+    virtual void SetCounting(bool) {}
 };
 
 // frmDynaSnap's behaviour apart from its widgets: the recordset, the row count and slider, the
@@ -91,6 +93,8 @@ public:
     bool Changing() const { return editing_ || adding_; }
     bool Changed() const { return changed_; }
     bool NotFound() const { return notFound_; }
+    // The rows of the set are being counted, letting window events run between steps.
+    bool Counting() const { return counting_; }
     int FieldCount() const;
     QStringList FieldNames() const;
 
@@ -106,6 +110,10 @@ private:
     void FlushFocusedBox();
     void Reorder(bool filter);
     void MarkPending();
+    // Reads the set to its end in steps, letting events run between them, so the first jump
+    // on a long set keeps the window alive. False when it was already known.
+    bool CountAllRows();
+    void JumpToPercent(double percent);
 
     db::Session& session_;
     std::shared_ptr<engine::Recordset> recordset_;
@@ -119,6 +127,8 @@ private:
     bool changed_ = false;
     bool notFound_ = false;
     bool findFilled_ = false;
+    bool allRowsKnown_ = false;
+    bool counting_ = false;
     int focusedBox_ = -1;
     std::vector<std::int64_t> shownLengths_;
 };

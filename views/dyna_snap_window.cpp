@@ -1,6 +1,8 @@
 #include "views/dyna_snap_window.h"
 
+#include "db/error_report.h"
 #include "db/session.h"
+#include "db/status.h"
 #include "engine/recordset.h"
 #include "platform/widgets/form_helpers.h"
 #include "views/dyna_snap_layout.h"
@@ -42,12 +44,10 @@ FrmDynaSnap::FrmDynaSnap(db::Session& session, std::shared_ptr<engine::Recordset
     setObjectName(QStringLiteral("frmDynaSnap"));
     setProperty("tag", QStringLiteral("Recordset"));
     BuildControls();
-    try {
+    db::Guarded(session_, [this] {
         BuildFieldPairs();
         loaded_ = form_.Load();
-    } catch (const std::exception&) {
-        loaded_ = false;
-    }
+    });
     if (!loaded_) {
         // Closing from inside the constructor would delete the object under its creator.
         QMetaObject::invokeMethod(this, [this] { CloseWindow(); }, Qt::QueuedConnection);
@@ -207,8 +207,10 @@ void FrmDynaSnap::ScrollFields(int offsetTwips) {
 
 void FrmDynaSnap::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (isMinimized()) return;
+    if (isMinimized() || !loaded_) return;
+    db::ShowStatus(session_, QStringLiteral("Resizing Form"), true);
     LayOut();
+    db::ShowStatus(session_, QString());
 }
 
 void FrmDynaSnap::showEvent(QShowEvent* event) {
@@ -222,6 +224,12 @@ void FrmDynaSnap::showEvent(QShowEvent* event) {
 }
 
 void FrmDynaSnap::closeEvent(QCloseEvent* event) {
+    if (form_.Counting()) {
+        // The count is in the middle of a call of this window: it closes when the count ends.
+        closeRequested_ = true;
+        event->ignore();
+        return;
+    }
     Unload();
     QWidget::closeEvent(event);
 }
@@ -270,6 +278,11 @@ bool FrmDynaSnap::eventFilter(QObject* watched, QEvent* event) {
         break;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void FrmDynaSnap::SetCounting(bool counting) {
+    for (QWidget* part : {picViewButtons_, picChangeButtons_, picFields_, static_cast<QWidget*>(hsclCurrRow_)}) part->setEnabled(!counting);
+    if (!counting && closeRequested_) QMetaObject::invokeMethod(this, [this] { CloseWindow(); }, Qt::QueuedConnection);
 }
 
 void FrmDynaSnap::SetStatusText(const QString& text) { lblStatus_->setText(text); }

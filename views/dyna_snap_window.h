@@ -56,6 +56,7 @@ private:
     FindRequest ShowFindDialog() override;
     QString ShowZoom(const ZoomRequest& request) override;
     void Unload() override;
+    void SetCounting(bool counting) override;
 
     void BuildControls();
     void BuildFieldPairs();
@@ -70,6 +71,7 @@ private:
     bool loaded_ = false;
     bool unloaded_ = false;
     bool placed_ = false;
+    bool closeRequested_ = false;
     QWidget* picViewButtons_ = nullptr;
     QWidget* picChangeButtons_ = nullptr;
     QWidget* picFldHdr_ = nullptr;

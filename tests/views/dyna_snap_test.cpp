@@ -109,6 +109,24 @@ TEST_F(ViewsDynaSnap, OneStepSliderChangesMoveOneRowOnLongSets) {
     }
 }
 
+TEST_F(ViewsDynaSnap, TheFirstJumpOnALongSetCountsItWhileLettingEventsRunAndLandsByTheWholeCount) {
+    Open(40000);
+    ASSERT_LT(form->RowCount(), 40000);  // only the rows reached so far
+    const qint64 yieldsBefore = s.Yield().Count();
+    form->SliderChanged(form->Scale().max / 2);
+    EXPECT_GT(s.Yield().Count(), yieldsBefore);
+    EXPECT_EQ(form->RowCount(), 40000);
+    EXPECT_EQ(form->Scale().max, 32767);
+    const int id = view.boxes.value(0).toInt();
+    EXPECT_NEAR(id, 20000, 100);
+    EXPECT_EQ(view.status, QStringLiteral("%1/40000").arg(id));
+    EXPECT_NEAR(form->SliderValue(), 16384, 2);
+    // Counted once: the next step is one row.
+    form->SliderChanged(form->SliderValue() + 1);
+    EXPECT_EQ(view.boxes.value(0).toInt(), id + 1);
+    EXPECT_TRUE(f.Messages().isEmpty());
+}
+
 TEST_F(ViewsDynaSnap, SliderAtItsEndShowsTheLastRow) {
     Open(1000);
     form->SliderChanged(form->Scale().max);
