@@ -114,6 +114,13 @@ void QueryCompiler::addSources(const TableSource& source, const std::optional<Ex
     }
 }
 
+QString QueryCompiler::fromClause(const TableSource& source, const std::optional<ExternalDatabase>& external, Scope& scope) {
+    std::vector<QString> texts;
+    addSources(source, external, scope, texts);
+    auto text = std::cbegin(texts);
+    return fromText(source, scope, text);
+}
+
 QString QueryCompiler::fromText(const TableSource& source, const Scope& scope, std::vector<QString>::const_iterator& text) {
     if (source.kind != TableSourceKind::Join) return *text++;
     const auto& j = source.as<Join>();

@@ -19,6 +19,8 @@ public:
     Source targetSource(const TableName& name, const QString& alias, const std::optional<ExternalDatabase>& external,
                         QString* place, QString* schema = nullptr);
     ExpressionCompiler& expressions() { return expressions_; }
+    // The SQLite FROM text of a table or join, its tables added to `scope`.
+    QString fromClause(const TableSource& source, const std::optional<ExternalDatabase>& external, Scope& scope);
 
 private:
     void addSources(const TableSource& source, const std::optional<ExternalDatabase>& external, Scope& scope,

@@ -10,6 +10,23 @@ namespace {
 
 constexpr int kOutputTableNotFound = 3192;
 constexpr int kValueCountMismatch = 3346;
+constexpr int kDeleteNeedsTable = 3128;
+
+bool sameKey(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+// The table of a join that the statement calls `key` (its alias, else its name); null when the
+// name is a query or a derived table, which cannot be written.
+const TableReference* tableCalled(const TableSource& source, const QString& key) {
+    if (source.kind == TableSourceKind::Table) {
+        const auto& t = source.as<TableReference>();
+        const QString own = t.alias.isEmpty() ? t.name.parts.join(QLatin1Char('.')) : t.alias;
+        return sameKey(own, key) ? &t : nullptr;
+    }
+    if (source.kind != TableSourceKind::Join) return nullptr;
+    const auto& j = source.as<Join>();
+    if (const TableReference* t = tableCalled(*j.left, key)) return t;
+    return tableCalled(*j.right, key);
+}
 
 const SourceColumn& targetColumn(const Source& target, const QString& name) {
     if (const SourceColumn* c = target.column(name)) return *c;
@@ -150,8 +167,7 @@ private:
     }
 
     void compile(const UpdateStatement& update) {
-        if (update.table->kind != TableSourceKind::Table)
-            throw EngineError(err::kNotSupported, QStringLiteral("An UPDATE over a join is not supported yet; use a subquery in WHERE."));
+        if (update.table->kind != TableSourceKind::Table) return compileJoined(update);
         const auto& ref = update.table->as<TableReference>();
         QString place, schema;
         Scope scope;
@@ -170,9 +186,49 @@ private:
         if (update.where) out_.sql += QStringLiteral(" WHERE ") + ex_.condition(ex_.compile(*update.where, scope));
     }
 
+    // An UPDATE over a join changes the rows of the one table its assignments name. The join is
+    // evaluated once, as it stands (inner, left or right), giving each changed row's key and new
+    // values; SQLite then writes them by key, so every value is read from the rows as they were.
+    void compileJoined(const UpdateStatement& update) {
+        Scope scope;
+        const QString from = queries_.fromClause(*update.table, std::nullopt, scope);
+        const Source* changed = nullptr;
+        for (const Assignment& a : update.assignments) {
+            const Source* s = nullptr;
+            if (a.column.size() > 1) {
+                s = scope.source(a.column.mid(0, a.column.size() - 1).join(QLatin1Char('.')));
+                if (!s) throw EngineError(err::kInputTableNotFound, a.column.mid(0, a.column.size() - 1).join(QLatin1Char('.')));
+            } else if (auto r = scope.resolve(a.column)) {
+                s = r->source;
+            }
+            if (!s) throw EngineError(err::kItemNotFound, a.column.join(QLatin1Char('.')));
+            if (changed && changed != s)
+                throw EngineError(err::kNotSupported, QStringLiteral("An UPDATE over a join changes the fields of one of its tables only."));
+            changed = s;
+        }
+        const TableReference* ref = changed ? tableCalled(*update.table, changed->key) : nullptr;
+        if (!ref) throw EngineError(err::kRecordsetNotUpdatable, changed ? changed->key : QString());
+        QString place, schema;
+        const Source t = queries_.targetSource(ref->name, QString(), std::nullopt, &place, &schema);
+        WriteTarget written{t.qualifier, schema, {}};
+        QStringList sets, values;
+        for (const Assignment& a : update.assignments) {
+            const SourceColumn& column = targetColumn(t, a.column.back());
+            written.fields << column.name;
+            const QString name = QStringLiteral("vx_v%1").arg(values.size());
+            values << stored(ex_.compile(*a.value, scope), column) + QStringLiteral(" AS ") + quoted(name);
+            sets << quoted(column.name) + QStringLiteral(" = \"vx_j\".") + quoted(name);
+        }
+        QString rows = QStringLiteral("SELECT %1.rowid AS \"vx_key\", %2 FROM %3")
+                           .arg(quoted(changed->qualifier), values.join(QStringLiteral(", ")), from);
+        if (update.where) rows += QStringLiteral(" WHERE ") + ex_.condition(ex_.compile(*update.where, scope));
+        out_.target = std::move(written);
+        out_.sql = QStringLiteral("UPDATE %1 SET %2 FROM (%3) AS \"vx_j\" WHERE %4.rowid = \"vx_j\".\"vx_key\"")
+                       .arg(place, sets.join(QStringLiteral(", ")), rows, quoted(t.qualifier));
+    }
+
     void compile(const DeleteStatement& del) {
-        if (del.from.size() != 1 || del.from.front()->kind != TableSourceKind::Table)
-            throw EngineError(err::kNotSupported, QStringLiteral("A DELETE over several tables is not supported yet; use a subquery in WHERE."));
+        if (del.from.size() != 1 || del.from.front()->kind != TableSourceKind::Table) return compileJoined(del);
         const auto& ref = del.from.front()->as<TableReference>();
         QString place, schema;
         Scope scope;
@@ -180,6 +236,34 @@ private:
         out_.target = WriteTarget{scope.sources().front().qualifier, schema, {}};
         out_.sql = QStringLiteral("DELETE FROM %1").arg(place);
         if (del.where) out_.sql += QStringLiteral(" WHERE ") + ex_.condition(ex_.compile(*del.where, scope));
+    }
+
+    // A DELETE over a join or several tables removes the rows of the one table it names
+    // (DELETE t.* FROM ...) that the join and WHERE select.
+    void compileJoined(const DeleteStatement& del) {
+        Scope scope;
+        QStringList from;
+        for (const TableSourcePtr& s : del.from) from << queries_.fromClause(*s, del.fromExternal, scope);
+        QStringList named;
+        for (const QStringList& t : del.targets)
+            if (!t.isEmpty()) named << t.join(QLatin1Char('.'));
+        named.removeDuplicates();
+        if (named.size() > 1)
+            throw EngineError(err::kNotSupported, QStringLiteral("A DELETE removes the rows of one table at a time."));
+        if (named.isEmpty() && scope.sources().size() != 1)
+            throw EngineError::withDescription(kDeleteNeedsTable, QStringLiteral("Specify the table containing the records you want to delete."));
+        const Source* removed = named.isEmpty() ? &scope.sources().front() : scope.source(named.front());
+        if (!removed) throw EngineError(err::kInputTableNotFound, named.front());
+        const TableReference* ref = nullptr;
+        for (const TableSourcePtr& s : del.from)
+            if (!ref) ref = tableCalled(*s, removed->key);
+        if (!ref) throw EngineError(err::kRecordsetNotUpdatable, removed->key);
+        QString place, schema;
+        const Source t = queries_.targetSource(ref->name, QString(), del.fromExternal, &place, &schema);
+        QString rows = QStringLiteral("SELECT %1.rowid FROM %2").arg(quoted(removed->qualifier), from.join(QStringLiteral(", ")));
+        if (del.where) rows += QStringLiteral(" WHERE ") + ex_.condition(ex_.compile(*del.where, scope));
+        out_.target = WriteTarget{t.qualifier, schema, {}};
+        out_.sql = QStringLiteral("DELETE FROM %1 WHERE %2.rowid IN (%3)").arg(place, quoted(t.qualifier), rows);
     }
 
     void compile(const CreateTableStatement& create) {
