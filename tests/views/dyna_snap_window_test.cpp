@@ -3,12 +3,14 @@
 #include "engine/conversions.h"
 #include "platform/widgets/form_helpers.h"
 #include "tests/views/views_fixture.h"
+#include "views/find_form.h"
 #include "views/view_window_factory.h"
 #include "views/zoom_form.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -116,6 +118,36 @@ TEST_F(ViewsDynaSnapWindow, ZoomWhileEditingCutsTextToTheFieldSize) {
     QTest::keyClick(Box(2), Qt::Key_F4);
     EXPECT_EQ(f.Messages(), QStringList{QStringLiteral("Field Length Exceeded, Data Truncated!")});
     EXPECT_EQ(Box(2)->text(), QStringLiteral("ABCDEFGHIJ"));
+}
+
+TEST_F(ViewsDynaSnapWindow, FindThroughItsDialogKeepsTheDialogForTheNextFind) {
+    FillCustomers(10);
+    Open(OpenCustomers());
+    QTimer::singleShot(0, [] {
+        auto* find = qobject_cast<FrmFindForm*>(QApplication::activeModalWidget());
+        ASSERT_NE(find, nullptr);
+        auto* fields = find->findChild<QListWidget*>(QStringLiteral("lstFields"));
+        ASSERT_EQ(fields->count(), 5);
+        EXPECT_EQ(fields->item(1)->text(), QStringLiteral("Last Name"));
+        fields->setCurrentRow(1);
+        find->findChild<QListWidget*>(QStringLiteral("lstOperators"))->setCurrentRow(6);
+        QTest::keyClicks(find->findChild<QLineEdit*>(QStringLiteral("txtExpression")), QStringLiteral("A*"));
+        find->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+    });
+    Click("cmdFind");
+    EXPECT_EQ(Box(1)->text(), QStringLiteral("Adams"));
+    EXPECT_EQ(Status(), QStringLiteral("2/10"));
+
+    // The same dialog comes back with its choices; Cancel keeps the record.
+    QTimer::singleShot(0, [] {
+        auto* find = qobject_cast<FrmFindForm*>(QApplication::activeModalWidget());
+        ASSERT_NE(find, nullptr);
+        EXPECT_EQ(find->findChild<QLineEdit*>(QStringLiteral("txtExpression"))->text(), QStringLiteral("A*"));
+        find->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
+    });
+    Click("cmdFind");
+    EXPECT_EQ(Box(1)->text(), QStringLiteral("Adams"));
+    EXPECT_EQ(window->findChildren<FrmFindForm*>().size(), 1);
 }
 
 TEST_F(ViewsDynaSnapWindow, CloseUnloadsAndClosesTheRecordset) {

@@ -1,5 +1,7 @@
 #include "views/row_slider.h"
 
+#include "views/dyna_snap_layout.h"
+
 #include <gtest/gtest.h>
 
 namespace veranth::views {
@@ -43,6 +45,17 @@ TEST(ViewsRowSlider, ValueForARecord) {
     EXPECT_EQ(SliderValueForRecord(0, 1000), 1);
     EXPECT_EQ(SliderValueForRecord(99.9, 1000), 1000);
     EXPECT_EQ(SliderValueForRecord(50, 40000), 16384);  // 16384.5, halves to even
+}
+
+TEST(ViewsFormSize, TenFieldsFitElevenScroll) {
+    const FormSize ten = DynaSnapFormSize(10);
+    EXPECT_EQ(ten.height, 5340);
+    EXPECT_EQ(ten.width, 5580);
+    EXPECT_FALSE(ten.scrollBar);
+    const FormSize eleven = DynaSnapFormSize(11);
+    EXPECT_EQ(eleven.height, 4368);
+    EXPECT_EQ(eleven.width, 5840);
+    EXPECT_TRUE(eleven.scrollBar);
 }
 
 }  // namespace
