@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/value.h"
+#include "views/data_control_types.h"
 
 #include <QByteArray>
 #include <QLabel>
@@ -9,9 +10,6 @@ class QWidget;
 
 namespace veranth::views {
 
-// The kinds of control a field can be bound to. A data control tells them apart by their class:
-// QLineEdit, QCheckBox, BoundPicture, BoundOle.
-enum class BoundKind { TextBox, CheckBox, PictureBox, OleBox };
 
 // A picture box bound to a Long Binary field: shows the field's bytes as an image. A click
 // toggles between the picture's own size and one row high; a double-click asks the window to
@@ -66,6 +64,7 @@ private:
     QByteArray bytes_;
 };
 
+// A data control tells the kinds apart by class: QLineEdit, QCheckBox, BoundPicture, BoundOle.
 BoundKind KindOf(const QWidget* control);
 
 // The value a bound control shows for a field, and the value it holds for writing back. An empty

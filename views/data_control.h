@@ -1,6 +1,7 @@
 #pragma once
 
 #include "views/bound_controls.h"
+#include "views/data_control_types.h"
 
 #include <QPointer>
 #include <QString>
@@ -23,25 +24,6 @@ class Recordset;
 
 namespace veranth::views {
 
-// The action a Validate event is about.
-namespace data_action {
-inline constexpr int kCancel = 0;
-inline constexpr int kMoveFirst = 1;
-inline constexpr int kMovePrevious = 2;
-inline constexpr int kMoveNext = 3;
-inline constexpr int kMoveLast = 4;
-inline constexpr int kAddNew = 5;
-inline constexpr int kUpdate = 6;
-inline constexpr int kDelete = 7;
-inline constexpr int kFind = 8;
-inline constexpr int kBookmark = 9;
-inline constexpr int kClose = 10;
-inline constexpr int kUnload = 11;
-}  // namespace data_action
-
-// Error-event responses: carry on quietly, or let the control show its standard message.
-inline constexpr int kDataErrContinue = 0;
-inline constexpr int kDataErrDisplay = 1;
 
 // A control that keeps changes to the current row itself (a grid edited in place): the data
 // control counts them as changed data, and saves or drops them as its Validate decides.

@@ -17,8 +17,10 @@ using Clock = std::chrono::steady_clock;
 namespace {
 // The rows probed when a recordset arrives, so a small set shows complete at once.
 constexpr qint64 kFirstProbe = 256;
-// Rows counted per step of a counting slice.
-constexpr qint64 kCountStep = 10000;
+// Rows counted per step of a counting slice: the step grows while steps are quick and shrinks when
+// one takes longer than a slice should (a cold file is read from disk as it is counted).
+constexpr qint64 kMinCountStep = 1000;
+constexpr qint64 kMaxCountStep = 200000;
 constexpr int kMemoShown = 255;
 
 int ClampRows(qint64 n) { return n > INT_MAX ? INT_MAX : static_cast<int>(n); }
@@ -294,10 +296,14 @@ bool LazyGridModel::CountSlice(Clock::time_point until) {
         } else {
             reader_->setAbsolutePosition(known - 1);
         }
-        const qint64 step = known < kFirstProbe ? kFirstProbe - known : kCountStep;
+        const qint64 step = known < kFirstProbe ? kFirstProbe - known : countStep_;
+        const auto started = Clock::now();
         reader_->move(step);
         if (reader_->eof()) GrowTo(reader_->recordCount(), true);
         else GrowTo(reader_->absolutePosition() + 1, false);
+        const auto took = Clock::now() - started;
+        if (took < std::chrono::milliseconds(2)) countStep_ = std::min(kMaxCountStep, countStep_ * 2);
+        else if (took > std::chrono::milliseconds(6)) countStep_ = std::max(kMinCountStep, countStep_ / 2);
         if (Clock::now() >= until) break;
     }
     return !complete_;

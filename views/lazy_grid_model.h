@@ -130,6 +130,7 @@ private:
     bool countInBackground_ = true;
     bool countRequested_ = false;
     bool resetting_ = false;
+    qint64 countStep_ = 4000;
     quint64 generation_ = 0;
     Pending pending_;
     QTimer* timer_;
