@@ -15,20 +15,6 @@ BoundKind ControlKindFor(engine::FieldType type, const QString& binaryTag) {
     return BoundKind::TextBox;
 }
 
-int DataBoxWidth(engine::FieldType type) {
-    switch (type) {
-    case engine::FieldType::Boolean: return 850;
-    case engine::FieldType::Byte: return 650;
-    case engine::FieldType::Integer: return 900;
-    case engine::FieldType::Long: return 1100;
-    case engine::FieldType::Currency:
-    case engine::FieldType::Single: return 1800;
-    case engine::FieldType::Double: return 2200;
-    case engine::FieldType::Date: return 2000;
-    default: return 3250;
-    }
-}
-
 DataFormSize DataControlFormSize(int fieldCount) {
     DataFormSize s;
     if (fieldCount > 10) {

@@ -30,9 +30,6 @@ inline constexpr auto kNotForParameterized = "Function not available for paramat
 // for Long Binary, a text box for the rest.
 BoundKind ControlKindFor(engine::FieldType type, const QString& binaryTag);
 
-// The width in twips of a bound control for a field type.
-int DataBoxWidth(engine::FieldType type);
-
 struct DataFormSize {
     int width = kDataFormWidthTwips;
     int height = 0;

@@ -9,6 +9,7 @@
 #include "views/data_control.h"
 #include "views/data_control_view.h"
 #include "views/data_ctl_prop_window.h"
+#include "views/dyna_snap_layout.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace veranth::views {
@@ -134,6 +136,7 @@ void FrmDataControl::Load(std::shared_ptr<engine::Recordset> recordset) {
     } catch (const std::exception& e) {
         ShowWindowError(e);
         loaded_ = false;
+        QTimer::singleShot(0, this, [this] { cmdClose_->click(); });
     }
 }
 
@@ -236,7 +239,7 @@ void FrmDataControl::LayOut() {
         const int rowHeight = Px(kDataFieldRowTwips - 40);
         labels_[i]->setGeometry(Px(60), top, Px(usable * 0.3 - 100), rowHeight);
         const auto type = rs ? rs->field(static_cast<int>(i))->type() : engine::FieldType::Text;
-        const double w = static_cast<int>(type) >= static_cast<int>(engine::FieldType::Text) ? usable * 0.7 - 270 : DataBoxWidth(type);
+        const double w = static_cast<int>(type) >= static_cast<int>(engine::FieldType::Text) ? usable * 0.7 - 270 : TypeBoxWidth(type);
         valueLeft = labels_[i]->geometry().right() + Px(200);
         const int h = qobject_cast<BoundPicture*>(controls_[i].data()) ? controls_[i]->height() : rowHeight;
         controls_[i]->setGeometry(valueLeft, top, Px(std::max(300.0, w)), std::max(h, rowHeight));

@@ -16,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace veranth::views {
@@ -94,6 +95,7 @@ FrmDataGrid::FrmDataGrid(db::Session& session, std::shared_ptr<engine::Recordset
         loaded_ = true;
     } catch (const std::exception& e) {
         ShowGridError(e);
+        QTimer::singleShot(0, this, &FrmDataGrid::CloseWindow);
     }
 }
 

@@ -1,6 +1,8 @@
 #include "views/view_window_factory.h"
 
 #include "db/status.h"
+#include "views/data_control_window.h"
+#include "views/data_grid_window.h"
 #include "views/dyna_snap_window.h"
 
 #include <QPointer>
@@ -26,8 +28,8 @@ QWidget* CreateRecordsetWindow(db::Session& session, const db::RecordsetWindowRe
     switch (request.kind) {
     case db::ViewWindowKind::DynaSnap: return new FrmDynaSnap(session, request.recordset);
     case db::ViewWindowKind::TableObj: return FieldFormInstead(session, request, QStringLiteral("The table"));
-    case db::ViewWindowKind::DataControl: return FieldFormInstead(session, request, QStringLiteral("The data control"));
-    case db::ViewWindowKind::DataGrid: return FieldFormInstead(session, request, QStringLiteral("The grid"));
+    case db::ViewWindowKind::DataControl: return new FrmDataControl(session, request.recordset, request.parameterized);
+    case db::ViewWindowKind::DataGrid: return new FrmDataGrid(session, request.recordset);
     }
     return nullptr;
 }

@@ -169,12 +169,12 @@ TEST_F(ViewsDynaSnapWindow, FactoryGivesTheFieldFormAndSaysWhenItStandsInForAnot
     QApplication::processEvents();
     EXPECT_EQ(f.status.PanelText(1), QStringLiteral("Ready"));
 
-    request.kind = db::ViewWindowKind::DataGrid;
+    request.kind = db::ViewWindowKind::TableObj;
     request.recordset = OpenCustomers();
-    std::unique_ptr<QWidget> grid(CreateRecordsetWindow(s, request));
-    ASSERT_NE(dynamic_cast<FrmDynaSnap*>(grid.get()), nullptr);
+    std::unique_ptr<QWidget> table(CreateRecordsetWindow(s, request));
+    ASSERT_NE(dynamic_cast<FrmDynaSnap*>(table.get()), nullptr);
     QApplication::processEvents();
-    EXPECT_TRUE(f.status.PanelText(1).contains(QStringLiteral("grid"))) << f.status.PanelText(1).toStdString();
+    EXPECT_TRUE(f.status.PanelText(1).contains(QStringLiteral("table"))) << f.status.PanelText(1).toStdString();
 }
 
 }  // namespace

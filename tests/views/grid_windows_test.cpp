@@ -6,6 +6,7 @@
 #include "views/data_ctl_prop_window.h"
 #include "views/data_grid_window.h"
 #include "views/lazy_grid_model.h"
+#include "views/view_window_factory.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -263,6 +264,25 @@ TEST(FrmDataGrid, AChangedRowAsksToCommitWhenLeft) {
     EXPECT_EQ(g.Messages(), QStringList({"Commit changes?"}));
     EXPECT_EQ(g.StoredName(1), "Person 1");
     EXPECT_EQ(g.Model()->TextAt(0, 1), "Person 1");
+}
+
+TEST(ViewWindowFactory, DataControlAndGridRequestsGetTheirWindows) {
+    GridFixture f(2);
+    db::RecordsetWindowRequest request;
+    request.kind = db::ViewWindowKind::DataControl;
+    request.recordset = f.Open();
+    request.parameterized = true;
+    std::unique_ptr<QWidget> form(CreateRecordsetWindow(f.session, request));
+    auto* dataForm = dynamic_cast<FrmDataControl*>(form.get());
+    ASSERT_NE(dataForm, nullptr);
+    EXPECT_TRUE(dataForm->MbIsParameterized());
+    EXPECT_EQ(dataForm->MrsFormRecordset(), request.recordset);
+
+    request.kind = db::ViewWindowKind::DataGrid;
+    request.recordset = f.Open();
+    std::unique_ptr<QWidget> grid(CreateRecordsetWindow(f.session, request));
+    ASSERT_NE(dynamic_cast<FrmDataGrid*>(grid.get()), nullptr);
+    EXPECT_EQ(grid->property("tag").toString(), "Recordset");
 }
 
 }  // namespace
