@@ -359,18 +359,63 @@ void NativeDatabase::addField(const QString& tableName, const FieldInfo& given) 
     });
 }
 
+const FieldInfo* NativeDatabase::unindexedField(const TableInfo& table, const QString& fieldName) {
+    const FieldInfo* field = table.field(fieldName);
+    if (!field) throw EngineError(err::kItemNotFound, fieldName);
+    for (const auto& index : table.indexes)
+        for (const auto& key : index.keys)
+            if (sameName(key.field, fieldName))
+                throw EngineError(err::kInvalidOperation,
+                                  QStringLiteral("The field '%1' is part of the index '%2'; delete the index first.")
+                                      .arg(field->name, index.name));
+    return field;
+}
+
+void NativeDatabase::changeFieldType(const QString& tableName, const FieldInfo& given) {
+    recorded([&] {
+        requireWritable();
+        const TableInfo table = describedTable(tableName);
+        const FieldInfo old = *unindexedField(table, given.name);
+        FieldInfo changed = old;
+        changed.type = given.type;
+        changed.size = given.size > 0 ? given.size : defaultFieldSize(given.type);
+        changed.attributes = given.attributes;
+        FieldInfo scratch = changed;
+        scratch.name = QStringLiteral("vx_altered_") + old.name;
+        atomically([&] {
+            adoptTable(table);
+            Connection& c = connection();
+            c.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(quoteName(table.name), columnDefinition(scratch)));
+            // Every stored value is converted by the new type's rules; one that does not fit fails
+            // the whole change, so no value is lost or cut on the way.
+            Statement read = c.prepare(QStringLiteral("SELECT rowid, %1 FROM %2").arg(quoteName(old.name), quoteName(table.name)));
+            Statement write = c.prepare(QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?").arg(quoteName(table.name), quoteName(scratch.name)));
+            while (read.step()) {
+                const Value value = read.value(1, old.type);
+                if (value.isNull()) continue;
+                const Value converted = coerceForField(value, changed.type, changed.name);
+                if ((changed.type == FieldType::Text) && toText(converted).size() > changed.size)
+                    throw EngineError(err::kFieldTooSmall, changed.name);
+                write.reset();
+                write.bind(1, converted, changed.type);
+                write.bindInt64(2, read.int64(0));
+                write.step();
+            }
+            c.exec(QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(quoteName(table.name), quoteName(old.name)));
+            c.exec(QStringLiteral("ALTER TABLE %1 RENAME COLUMN %2 TO %3")
+                       .arg(quoteName(table.name), quoteName(scratch.name), quoteName(old.name)));
+            catalog::deleteField(c, table.name, old.name);
+            catalog::insertField(c, table.name, changed);
+            catalog::touchTable(c, table.name);
+        });
+    });
+}
+
 void NativeDatabase::dropField(const QString& tableName, const QString& fieldName) {
     recorded([&] {
         requireWritable();
         const TableInfo table = describedTable(tableName);
-        const FieldInfo* field = table.field(fieldName);
-        if (!field) throw EngineError(err::kItemNotFound, fieldName);
-        for (const auto& index : table.indexes)
-            for (const auto& key : index.keys)
-                if (sameName(key.field, fieldName))
-                    throw EngineError(err::kInvalidOperation,
-                                      QStringLiteral("The field '%1' is part of the index '%2'; delete the index first.")
-                                          .arg(field->name, index.name));
+        const FieldInfo* field = unindexedField(table, fieldName);
         atomically([&] {
             adoptTable(table);
             connection().exec(QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(quoteName(table.name), quoteName(field->name)));

@@ -76,6 +76,10 @@ private:
     void reloadIfChanged();
     TableInfo describedTable(const QString& table);
     void adoptTable(const TableInfo& table);
+    // The field of the table by that name, when no index uses it (3265 or 3219 otherwise).
+    static const FieldInfo* unindexedField(const TableInfo& table, const QString& fieldName);
+    // ALTER COLUMN: the field's type and size change and its stored values are converted.
+    void changeFieldType(const QString& table, const FieldInfo& field);
     void createIndexStorage(const TableInfo& table, IndexInfo& index);
     void createAttachment(const TableInfo& link);
     // The source of an attached native table: its file joined to this connection and its

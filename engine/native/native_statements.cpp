@@ -253,8 +253,7 @@ void NativeDatabase::carryOut(const sql::DefinitionStep& step, const StatementCa
     if (const auto* drop = std::get_if<sql::DropIndexStep>(&step)) return dropIndex(drop->table, drop->index);
     if (const auto* add = std::get_if<sql::AddColumnStep>(&step)) return addField(add->table, add->field);
     if (const auto* drop = std::get_if<sql::DropColumnStep>(&step)) return dropField(drop->table, drop->column);
-    // The stored values would have to be rewritten in the new type, which is not built.
-    throw EngineError(err::kNotSupported, QStringLiteral("ALTER COLUMN cannot change a field's type yet."));
+    if (const auto* alter = std::get_if<sql::AlterColumnStep>(&step)) return changeFieldType(alter->table, alter->field);
 }
 
 void NativeDatabase::runSqlite(const QString& sqliteSql) {
