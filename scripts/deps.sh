@@ -8,6 +8,8 @@ packages=(
   g++ cmake ninja-build pkg-config ccache
   qt6-base-dev libsqlite3-dev unixodbc-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  # spreadsheets: zip containers, the .xlsx writer, the .xls reader
+  libzip-dev libxlsxwriter-dev libfreexl-dev
   # ODBC drivers and the driver manager's tools, for the ODBC tests
   odbcinst libsqliteodbc odbc-postgresql
   # the throwaway PostgreSQL server the ODBC tests run against

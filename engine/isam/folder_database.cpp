@@ -1,14 +1,13 @@
 #include "engine/isam/folder_database.h"
 
 #include "engine/criteria.h"
-#include "engine/isam/file_backends.h"
+#include "engine/isam/file_recordsets.h"
 #include "engine/isam/folder_files.h"
 #include "engine/isam/isam_errors.h"
 #include "engine/isam/row_selection.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace veranth::engine::isam {
 
@@ -39,17 +38,6 @@ std::vector<QString> sameFields(const TableInfo& design) {
     std::vector<QString> names;
     for (const auto& f : design.fields) names.push_back(f.name);
     return names;
-}
-
-// "SELECT * FROM t" (t bare or in brackets) is the table itself; any other statement needs
-// the SQL layer.
-QString tableOfPlainSelect(const QString& statement) {
-    static const QRegularExpression plain(
-        QStringLiteral("^\\s*SELECT\\s+\\*\\s+FROM\\s+(?:\\[([^\\]]+)\\]|([^\\s\\[\\];]+))\\s*;?\\s*$"),
-        QRegularExpression::CaseInsensitiveOption);
-    const auto match = plain.match(statement);
-    if (!match.hasMatch()) return QString();
-    return match.captured(1).isEmpty() ? match.captured(2) : match.captured(1);
 }
 
 const QString kStatementsNote = QStringLiteral(
@@ -151,7 +139,6 @@ std::shared_ptr<Recordset> FolderDatabase::openRecordset(const QString& source, 
     return recorded([&]() -> std::shared_ptr<Recordset> {
         requireOpen();
         QString table = source.trimmed();
-        const RowSelection selection;
         if (format_->tablePath(folder_, table).isEmpty()) {
             const QString named = tableOfPlainSelect(source);
             if (named.isEmpty()) {
@@ -164,19 +151,8 @@ std::shared_ptr<Recordset> FolderDatabase::openRecordset(const QString& source, 
             if (type == RecordsetType::Default) type = RecordsetType::Dynaset;
         }
         auto file = tableFile(table);
-        const QString name = QFileInfo(file->path()).completeBaseName();
-        const bool readOnly = readOnly_ || (options & rs_option::kReadOnly);
-        const bool forwardOnly = type == RecordsetType::ForwardOnly || (options & rs_option::kForwardOnly);
-        if (type == RecordsetType::Snapshot || forwardOnly) {
-            auto backend = FileSnapshotBackend::open(file, selection, forwardOnly);
-            return Recordset::open(forwardOnly ? RecordsetType::ForwardOnly : RecordsetType::Snapshot, name, backend, true,
-                                   context_->errors);
-        }
-        auto backend = std::make_shared<FileKeysetBackend>(file, selection, !readOnly,
-                                                           QStringLiteral("The database was opened read-only."));
-        if (options & rs_option::kAppendOnly) backend->startEmpty();
-        const RecordsetType actual = type == RecordsetType::Default ? RecordsetType::Table : type;
-        return Recordset::open(actual, name, backend, readOnly, context_->errors);
+        return openFileRecordset(context_, file, QFileInfo(file->path()).completeBaseName(), type, options, readOnly_,
+                                 QStringLiteral("The database was opened read-only."));
     });
 }
 

@@ -5,6 +5,7 @@
 #include "engine/isam/folder_database.h"
 #include "engine/isam/table_file_registry.h"
 #include "engine/isam/text_format.h"
+#include "engine/isam/workbook_database.h"
 
 namespace veranth::engine::isam {
 
@@ -37,6 +38,16 @@ private:
     std::shared_ptr<TableFileRegistry> registry_;
 };
 
+// "Excel 5.0;": a workbook file, .xls or .xlsx.
+class WorkbookKind : public DatabaseKind {
+public:
+    bool handles(const QString& prefix) const override { return prefix.trimmed().compare(QLatin1String("Excel 5.0"), Qt::CaseInsensitive) == 0; }
+    std::shared_ptr<Database> open(const std::shared_ptr<EngineContext>& context, const QString& name, bool, bool readOnly,
+                                   const QString& connect) override {
+        return WorkbookDatabase::open(context, name, connect, readOnly);
+    }
+};
+
 // A kind the program can name but this build has no driver for.
 class UnavailableKind : public DatabaseKind {
 public:
@@ -57,6 +68,7 @@ std::vector<std::shared_ptr<DatabaseKind>> builtInIsamKinds() {
     return {
         std::make_shared<DbfKind>(registry),
         std::make_shared<TextKind>(registry),
+        std::make_shared<WorkbookKind>(),
         std::make_shared<UnavailableKind>(QStringLiteral("Btrieve")),
     };
 }
