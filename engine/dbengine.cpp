@@ -5,6 +5,7 @@
 #include "engine/native/native_kind.h"
 #include "engine/native/shared_file.h"
 #include "engine/native/workgroup.h"
+#include "engine/odbc/odbc_kind.h"
 
 namespace veranth::engine {
 
@@ -12,6 +13,12 @@ DBEngine::DBEngine() : context_(std::make_shared<EngineContext>()) {
     context_->files = std::make_shared<native::FileRegistry>();
     context_->kinds.push_back(std::make_shared<native::NativeKind>());
     for (auto& kind : isam::builtInIsamKinds()) context_->kinds.push_back(std::move(kind));
+    context_->kinds.push_back(std::make_shared<odbc::OdbcKind>());
+}
+
+void DBEngine::setLoginTimeout(int seconds) {
+    loginTimeout_ = seconds;
+    if (auto kind = odbc::odbcKindOf(*context_)) kind->setLoginTimeout(seconds);
 }
 
 void DBEngine::registerDatabaseKind(std::shared_ptr<DatabaseKind> kind) {

@@ -34,7 +34,7 @@ public:
     const QString& systemDB() const { return systemDB_; }
     void setSystemDB(const QString& path) { systemDB_ = path; }
     int loginTimeout() const { return loginTimeout_; }
-    void setLoginTimeout(int seconds) { loginTimeout_ = seconds; }
+    void setLoginTimeout(int seconds);
 
     ErrorList& errors() { return *context_->errors; }
     Collection<Workspace>& workspaces();
