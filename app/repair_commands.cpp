@@ -3,6 +3,7 @@
 #include "db/session.h"
 #include "platform/site_profile.h"
 #include "repairs/database_id_window.h"
+#include "repairs/maintenance_utilities.h"
 #include "repairs/time_fees.h"
 
 #include <memory>
@@ -24,6 +25,9 @@ void RegisterRepairCommands(CommandTable& commands, db::Session& session, QWidge
         showDatabaseId(repairs::DatabaseIdMode::Convert);
     });
     commands.insert(QStringLiteral("mnu_DU_TimeFeeCharges"), [&session] { repairs::TimeFeeChargesCommand(session); });
+    commands.insert(QStringLiteral("mnu_DU_CounterUPD"), [&session] { repairs::UpdateCountersV30(session); });
+    commands.insert(QStringLiteral("MNU_DU_CleanDBTables"), [&session] { repairs::CleanDBTables(session); });
+    commands.insert(QStringLiteral("mnu_DU_ClearConn"), [&session] { repairs::ClearConnection(session); });
 }
 
 }  // namespace veranth::app
