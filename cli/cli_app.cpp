@@ -3,6 +3,7 @@
 #include "cli/demo_site.h"
 #include "cli/engine_commands.h"
 #include "cli/options.h"
+#include "cli/run_command.h"
 #include "cli/secret_input.h"
 #include "engine/dbengine.h"
 #include "engine/engine_info.h"
@@ -95,7 +96,7 @@ const std::vector<Command>& Commands() {
         {"create", Engine(CreateCommand)},
         {"compact", Engine(CompactCommand)},
         {"repair", Engine(RepairCommand)},
-        {"run", {}},
+        {"run", [](Context& ctx) { return RunUtilityCommand(ctx.options, ctx.out, ctx.err, ctx.prompter, ctx.engine); }},
         {"demo-site", DemoSiteCommand},
         {"support-password", SupportPasswordCommand},
         {"workgroup", Engine(WorkgroupCommand)},

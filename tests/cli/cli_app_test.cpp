@@ -95,14 +95,6 @@ TEST(CliApp, DemoSiteWritesAProfileAndNeverOverwritesOne) {
     EXPECT_TRUE(r.err.startsWith(QStringLiteral("Error 58: "))) << r.err.toStdString();
 }
 
-TEST(CliApp, CommandsOfLaterBuildsSayNotAvailable) {
-    for (const char* command : {"run"}) {
-        const CliRun r = RunIn({QString::fromLatin1(command)});
-        EXPECT_EQ(r.status, 2) << command;
-        EXPECT_TRUE(r.err.contains(QStringLiteral("not available yet"))) << command;
-    }
-}
-
 TEST(CliApp, TheInstalledBinaryKeepsTheExitStatusContract) {
     const QString bin = QStringLiteral(VERANTH_TEST_BIN_DIR "/veranth-cli");
     ASSERT_TRUE(QFile::exists(bin)) << bin.toStdString();
