@@ -257,11 +257,13 @@ void FrmMDI::RegisterDatabaseCommands() {
     commands_.insert(QStringLiteral("Rollback"), guarded([&s] { db::ToolbarRollback(s); }));
 }
 
-browser::FrmDatabase* FrmMDI::DatabaseWindow() const { return databaseWindow_; }
+browser::FrmDatabase* FrmMDI::DatabaseWindow() const { return databaseWindow_ && !databaseWindow_->Unloaded() ? databaseWindow_.data() : nullptr; }
 
-browser::FrmSQL* FrmMDI::SqlWindow() const { return sqlWindow_; }
+browser::FrmSQL* FrmMDI::SqlWindow() const { return sqlWindow_ && !sqlWindow_->Unloaded() ? sqlWindow_.data() : nullptr; }
 
 void FrmMDI::ShowSqlWindow() {
+    // A window closed with the last database is deleted only when the event loop runs again.
+    if (sqlWindow_ && sqlWindow_->Unloaded()) sqlWindow_ = nullptr;
     if (!sqlWindow_) {
         sqlWindow_ = new browser::FrmSQL(session_);
         QMdiSubWindow* frame = mdiArea_->addSubWindow(sqlWindow_);
@@ -276,6 +278,7 @@ void FrmMDI::ShowSqlWindow() {
 }
 
 void FrmMDI::ShowDatabaseWindow() {
+    if (databaseWindow_ && databaseWindow_->Unloaded()) databaseWindow_ = nullptr;
     if (!databaseWindow_) {
         databaseWindow_ = new browser::FrmDatabase(session_, menus_.value(QStringLiteral("mnuDBPopUp")));
         // Until the table designer is built, Design on a table says so as the menu's other

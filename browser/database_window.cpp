@@ -224,6 +224,7 @@ void FrmDatabase::closeEvent(QCloseEvent* event) {
     // the window itself goes.
     db::CloseDatabase(session_);
     SaveGeometry();
+    unloaded_ = true;
     event->accept();
 }
 

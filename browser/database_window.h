@@ -47,6 +47,9 @@ public:
     // A double-click: the node toggles open or shut and is edited (a property) or opened.
     void DoubleClickNode(const QString& key);
 
+    // True once the window was closed: it is on its way out and is not shown again.
+    bool Unloaded() const { return unloaded_; }
+
 Q_SIGNALS:
     // Design on a table: the table designer for that table.
     void TableDesignRequested(const QString& tableName);
@@ -69,6 +72,7 @@ private:
     QString popupKey_;
     QString editingKey_;
     bool filling_ = false;
+    bool unloaded_ = false;
 };
 
 }  // namespace veranth::browser

@@ -187,6 +187,7 @@ void FrmSQL::DropFromTree(const QTreeWidget* tree) {
 void FrmSQL::closeEvent(QCloseEvent* event) {
     session_.Store().SaveUserSetting(QStringLiteral("SQLStatement"), Statement());
     SaveChildPlacement(session_, this, kPlacement);
+    unloaded_ = true;
     event->accept();
 }
 

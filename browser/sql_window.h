@@ -43,6 +43,9 @@ public:
 
     const SqlHistory& History() const { return history_; }
 
+    // True once the window was closed: it is on its way out and is not shown again.
+    bool Unloaded() const { return unloaded_; }
+
 Q_SIGNALS:
     // A statement was saved as a stored query: the database window's list is out of date.
     void QuerySaved();
@@ -61,6 +64,7 @@ private:
     SqlHistory history_;
     SqlRecall recall_;
     bool recalling_ = false;
+    bool unloaded_ = false;
 };
 
 }  // namespace veranth::browser
