@@ -9,6 +9,7 @@
 #include "engine/conversions.h"
 #include "platform/settings_store.h"
 #include "platform/widgets/form_helpers.h"
+#include "views/name_helpers.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -209,7 +210,7 @@ void FrmDatabase::DesignPopupNode() {
     if (!node) return;
     try {
         if (node->tag == QLatin1String("Table")) {
-            Q_EMIT TableDesignRequested(CutAttachSuffix(node->text));
+            Q_EMIT TableDesignRequested(views::CutAttachSuffix(node->text));
         } else if (node->tag == QLatin1String("Query")) {
             if (QTreeWidgetItem* item = items_.value(popupKey_)) view_->setCurrentItem(item);
             if (const std::optional<QString> sql = StoredQuerySql(session_, node)) Q_EMIT QuerySqlRequested(*sql);

@@ -6,6 +6,7 @@
 #include "db/status.h"
 #include "engine/conversions.h"
 #include "engine/errors.h"
+#include "views/name_helpers.h"
 #include "views/open_recordset.h"
 
 namespace veranth::browser {
@@ -25,16 +26,10 @@ QString TableOfMember(const DatabaseTree& tree, const TreeNode& member) {
 
 }  // namespace
 
-QString CutAttachSuffix(const QString& name) {
-    const qsizetype arrow = name.indexOf(QStringLiteral("->"));
-    if (arrow < 0) return name;
-    return name.left(qMax<qsizetype>(0, arrow - 1));
-}
-
 void OpenNode(db::Session& session, const TreeNode* node) {
     session.Status().SetBusy(true);
     try {
-        if (node && node->tag == kTable) views::ViewTable(session, CutAttachSuffix(node->text));
+        if (node && node->tag == kTable) views::ViewTable(session, views::CutAttachSuffix(node->text));
         else if (node && node->tag == kQuery) views::ViewQuery(session, node->text, false);
     } catch (const std::exception&) {
         // The open routines report their own failures; whatever escapes them is not shown twice.
@@ -58,7 +53,7 @@ bool DeleteNode(db::Session& session, DatabaseTree& tree, const QString& key) {
     try {
         engine::Database& database = *session.database;
         if (node->tag == kTable) {
-            database.tableDefs().remove(CutAttachSuffix(node->text));
+            database.tableDefs().remove(views::CutAttachSuffix(node->text));
         } else if (node->tag == kQuery) {
             database.queryDefs().remove(node->text);
         } else {

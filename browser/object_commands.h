@@ -18,9 +18,6 @@ namespace veranth::browser {
 class DatabaseTree;
 struct TreeNode;
 
-// `CutAttachSuffix`: an attached table listed as "Orders -> ODBC" is the table Orders.
-QString CutAttachSuffix(const QString& name);
-
 // Open: a table node in a view of the table, a query node as the stored query it names. Nothing
 // is reported: a failed open leaves only the status line reset.
 void OpenNode(db::Session& session, const TreeNode* node);

@@ -34,10 +34,18 @@ protected:
     int editorShown = 0;
 };
 
-TEST(BrowserCutAttachSuffix, DropsTheArrowAndTheBlankBeforeIt) {
-    EXPECT_EQ(CutAttachSuffix(QStringLiteral("Orders -> ODBC")), QStringLiteral("Orders"));
-    EXPECT_EQ(CutAttachSuffix(QStringLiteral("Orders")), QStringLiteral("Orders"));
-    EXPECT_EQ(CutAttachSuffix(QStringLiteral("->x")), QString()) << "nothing before the arrow is an empty name, not a failure";
+TEST_F(BrowserObjectCommands, OpenFollowsThePopupNodeNotTheNodeLastClicked) {
+    s.connection.recordsetType = db::RecordsetType::Dynaset;
+    s.connection.viewMode = db::ViewMode::FieldForm;
+    tree.Click(s, QStringLiteral("TClients"));
+    OpenNode(s, tree.Node(QStringLiteral("AllClients")));
+    OpenNode(s, tree.Node(QStringLiteral("TClients")));
+    OpenNode(s, tree.Node(QStringLiteral("Clients>Fields")));
+    ASSERT_EQ(d.f.windows.shown.size(), 2) << d.f.Messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(d.f.windows.shown[0].caption, QStringLiteral("SELECT * FROM Clients")) << "the stored query, by its name";
+    EXPECT_EQ(d.f.windows.shown[1].caption, QStringLiteral("Dynaset:Clients"));
+    EXPECT_TRUE(d.f.Messages().isEmpty());
+    EXPECT_FALSE(d.f.status.Busy());
 }
 
 TEST_F(BrowserObjectCommands, DeleteAsksItsQuestionAndNoKeepsEverything) {

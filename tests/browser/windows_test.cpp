@@ -198,6 +198,25 @@ TEST_F(BrowserWindows, ExecutedStatementsAreRecalledInAnotherWindowWithCtrlUpAnd
     EXPECT_EQ(second.History().Entries()[0].database, s.database->name());
 }
 
+TEST_F(BrowserWindows, ExecuteRunsAnActionWithoutAQuestionAndShowsASelectCaptionedWithItsText) {
+    for (int ref : {1, 2}) s.database->execute(QStringLiteral("INSERT INTO Clients (ClientRef, Name, Notes) VALUES (%1, 'C%1', 'n')").arg(ref));
+    s.connection.recordsetType = db::RecordsetType::Dynaset;
+    s.connection.viewMode = db::ViewMode::FieldForm;
+    FrmSQL window(s);
+    window.SetStatement(QStringLiteral("DELETE FROM Clients WHERE ClientRef = 1"));
+    QTest::mouseClick(Child<QPushButton>(window, "cmdExecuteSQL"), Qt::LeftButton);
+    EXPECT_TRUE(d.f.prompter.Records().isEmpty()) << d.f.Messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(d.f.windows.shown.isEmpty()) << "an action opens no view";
+    EXPECT_EQ(s.database->tableDefs().item(QStringLiteral("Clients"))->recordCount(), 1);
+
+    const QString select = QStringLiteral("SELECT Name FROM Clients");
+    window.SetStatement(select);
+    QTest::mouseClick(Child<QPushButton>(window, "cmdExecuteSQL"), Qt::LeftButton);
+    ASSERT_EQ(d.f.windows.shown.size(), 1) << d.f.Messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(d.f.windows.shown[0].caption, select);
+    EXPECT_EQ(d.f.windows.shown[0].kind, db::ViewWindowKind::DynaSnap);
+}
+
 TEST_F(BrowserWindows, SaveMakesAStoredQueryAndIsHiddenForOtherDatabases) {
     FrmSQL window(s);
     window.show();
