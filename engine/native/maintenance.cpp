@@ -117,8 +117,10 @@ RepairReport repairDatabaseFile(const QString& name) {
             else indexSql << objects.text(2);
         }
         target->exec(QStringLiteral("BEGIN"));
-        for (const auto& [table, sql] : tables) {
-            target->exec(sql);
+        for (const auto& entry : tables) {
+            // Plain names, not structured bindings: the row copier below captures them.
+            const QString& table = entry.first;
+            target->exec(entry.second);
             std::int64_t copied = 0;
             std::int64_t lastGood = std::numeric_limits<std::int64_t>::min();
             auto copyRows = [&](const QString& select, bool tail) {
