@@ -248,19 +248,14 @@ const sqlite3_module& bridgeModule() {
     return module;
 }
 
-void requireModule(Connection& connection) {
-    sqlite3* db = connection.handle();
-    // Registering the same module twice is refused; the first registration serves the connection.
-    if (sqlite3_create_module_v2(db, kModule, &bridgeModule(), nullptr, nullptr) != SQLITE_OK) {
-    }
-}
-
-TableInfo describe(TableDef& table) { return table.info(); }
+// Registering the module again on a connection that has it is refused, and the first
+// registration serves the connection: the result is not needed.
+void requireModule(Connection& connection) { sqlite3_create_module_v2(connection.handle(), kModule, &bridgeModule(), nullptr, nullptr); }
 
 class BridgedCatalog : public sql::CatalogView {
 public:
     explicit BridgedCatalog(BridgedDatabase& bridge) : bridge_(bridge) {
-        for (const auto& t : bridge.database().tableDefs()) tables_.addTable(describe(*t));
+        for (const auto& t : bridge.database().tableDefs()) tables_.addTable(t->info());
     }
     const TableInfo* table(const QString& name) const override { return tables_.table(name); }
     std::optional<QString> querySql(const QString&) const override { return std::nullopt; }
@@ -295,8 +290,6 @@ QString BridgedDatabase::virtualName(const QString& table) const { return schema
 
 QString BridgedDatabase::placeForNew(const QString& table) const { return QStringLiteral("temp.") + quoteName(virtualName(table)); }
 
-QString BridgedDatabase::quoteVirtual(const QString& name) { return quoteName(name); }
-
 QString BridgedDatabase::virtualTable(const QString& table) {
     const QString name = virtualName(table);
     // A rolled-back transaction takes the temp schema's changes with it, the virtual tables too:
@@ -309,7 +302,7 @@ QString BridgedDatabase::virtualTable(const QString& table) {
     auto source = std::make_shared<BridgedTable>();
     source->database = database_;
     source->table = def->name();
-    source->fields = describe(*def).fields;
+    source->fields = def->info().fields;
     const sqlite3_int64 id = bridgedTables().add(source);
     descriptions_.push_back(id);
     connection_.exec(QStringLiteral("CREATE VIRTUAL TABLE temp.%1 USING %2(%3)")
@@ -329,6 +322,8 @@ void BridgedDatabase::dropTable(const QString& name) {
     connection_.exec(QStringLiteral("DROP TABLE IF EXISTS temp.%1").arg(quoteName(virtualName(name))));
     database_->tableDefs().remove(name);
 }
+
+QString BridgedDatabase::placeOf(const QString& table) { return QStringLiteral("temp.") + quoteName(virtualTable(table)); }
 
 std::unique_ptr<sql::CatalogView> BridgedDatabase::catalog() { return std::make_unique<BridgedCatalog>(*this); }
 

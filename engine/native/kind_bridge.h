@@ -36,7 +36,7 @@ public:
     // The name, in the temp schema, of the virtual table showing a table's rows, made when
     // first asked for; and the SQLite text naming those rows.
     QString virtualTable(const QString& table);
-    QString placeOf(const QString& table) { return QStringLiteral("temp.") + quoteVirtual(virtualTable(table)); }
+    QString placeOf(const QString& table);
     // Where a table about to be made will be reached, before it exists.
     QString placeForNew(const QString& table) const;
     // A make-table into this database, and its undoing.
@@ -47,7 +47,6 @@ public:
 
 private:
     QString virtualName(const QString& table) const;
-    static QString quoteVirtual(const QString& name);
 
     Connection& connection_;
     std::shared_ptr<Database> database_;
